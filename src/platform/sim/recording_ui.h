@@ -1,0 +1,44 @@
+#pragma once
+
+#include <deque>
+#include <functional>
+#include <string>
+#include <vector>
+
+#include "platform/ui_api.h"
+
+namespace vexav6::sim {
+
+// A user interface that records every message box and answers from a script, so tests can check
+// exactly what the user would have seen and chosen.
+class RecordingUi : public platform::UiApi {
+public:
+    struct Box {
+        std::string text;
+        std::string title;
+        platform::MessageBoxButtons buttons;
+        platform::MessageBoxIcon icon;
+    };
+
+    platform::MessageBoxResult MessageBox(std::string_view text, std::string_view title,
+                                          platform::MessageBoxButtons buttons,
+                                          platform::MessageBoxIcon icon) override;
+    void DoEvents() override;
+
+    // Answers for the next boxes, in order. Without a scripted answer a box gets its first button
+    // (OK, Yes, Abort or Retry), as when the user presses Enter.
+    void ScriptAnswer(platform::MessageBoxResult answer) { answers_.push_back(answer); }
+    // Runs on every DoEvents, e.g. to deliver simulated network responses.
+    std::function<void()> onDoEvents;
+
+    const std::vector<Box>& Boxes() const { return boxes_; }
+    void ClearBoxes() { boxes_.clear(); }
+    int DoEventsCount() const { return doEventsCount_; }
+
+private:
+    std::vector<Box> boxes_;
+    std::deque<platform::MessageBoxResult> answers_;
+    int doEventsCount_ = 0;
+};
+
+}  // namespace vexav6::sim
