@@ -182,13 +182,14 @@ const std::pair<const char*, uint32_t> kTypeNames[] = {
     {"REG_LINK", 6},                  {"REG_MULTI_SZ", regtype::kMultiSz}, {"REG_QWORD", regtype::kQword},
 };
 
-std::string TypeName(uint32_t type) {
+// A known type by its name, any other by its number.
+Json TypeName(uint32_t type) {
     for (const auto& [name, value] : kTypeNames) {
         if (value == type) {
             return name;
         }
     }
-    return std::to_string(type);
+    return type;
 }
 
 bool TypeFromName(const Json& value, uint32_t& type) {
