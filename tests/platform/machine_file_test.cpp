@@ -33,7 +33,8 @@ std::vector<std::string> Ipv4Of(Machine& machine, const std::string& guid) {
     for (const auto& adapter : adapters) {
         if (adapter.adapterName == guid) {
             for (const auto& address : adapter.ipAddressList) {
-                result.push_back(address.ipAddress + "/" + address.ipMask + "#" + std::to_string(address.context));
+                result.push_back(address.ipAddress + "/" + address.ipMask + "#" +
+                                 std::to_string(address.context));
             }
         }
     }
@@ -42,7 +43,8 @@ std::vector<std::string> Ipv4Of(Machine& machine, const std::string& guid) {
 
 // Changes the state of the device at `position` the way the program does.
 void ChangeState(Machine& machine, uint32_t position, uint32_t change) {
-    const auto set = machine.devices.GetClassDevs(SimDevices::kNetClassGuid, platform::digcf::kPresent);
+    const auto set =
+        machine.devices.GetClassDevs(SimDevices::kNetClassGuid, platform::digcf::kPresent);
     platform::DevInfoData record;
     ASSERT_TRUE(machine.devices.EnumDeviceInfo(set, position, record));
     platform::PropChangeParams params;
@@ -57,7 +59,8 @@ TEST(MachineFileTest, DemoMachineIsTheDescribedWindows10Pc) {
     machine.Load(Fixture("demo.json"));
     EXPECT_EQ(machine.system.version.major, 10u);
     EXPECT_EQ(machine.system.version.build, 19045u);
-    EXPECT_EQ(machine.registry.GetDword(RootKey::LocalMachine, "SYSTEM\\CurrentControlSet\\Control\\TimeZoneInformation",
+    EXPECT_EQ(machine.registry.GetDword(RootKey::LocalMachine,
+                                        "SYSTEM\\CurrentControlSet\\Control\\TimeZoneInformation",
                                         "ActiveTimeBias"),
               static_cast<uint32_t>(-60));
 
@@ -72,32 +75,40 @@ TEST(MachineFileTest, DemoMachineIsTheDescribedWindows10Pc) {
     int bound = 0;
     for (const SimDevice& device : devices) {
         const auto guid = machine.registry.GetString(
-            RootKey::LocalMachine, "SYSTEM\\CurrentControlSet\\Control\\Class\\" + device.driverKey, "NetCfgInstanceId");
+            RootKey::LocalMachine, "SYSTEM\\CurrentControlSet\\Control\\Class\\" + device.driverKey,
+            "NetCfgInstanceId");
         ASSERT_TRUE(guid.has_value()) << device.description;
-        bound += machine.registry
-                     .GetMultiString(RootKey::LocalMachine,
-                                     "SYSTEM\\CurrentControlSet\\Services\\Tcpip\\Parameters\\Adapters\\" + *guid, "IpConfig")
-                     .has_value();
+        bound +=
+            machine.registry
+                .GetMultiString(
+                    RootKey::LocalMachine,
+                    "SYSTEM\\CurrentControlSet\\Services\\Tcpip\\Parameters\\Adapters\\" + *guid,
+                    "IpConfig")
+                .has_value();
     }
     EXPECT_EQ(bound, 5);
 
-    // The wired adapter got its DHCP lease, a link-local and a global IPv6 address and a default route.
+    // The wired adapter got its DHCP lease, a link-local and a global IPv6 address and a default
+    // route.
     const auto ipv4 = Ipv4Of(machine, kEthernetGuid);
     ASSERT_EQ(ipv4.size(), 1u);
     EXPECT_EQ(ipv4[0].substr(0, ipv4[0].find('#')), "192.168.1.23/255.255.255.0");
     std::vector<platform::UnicastRow> rows;
-    ASSERT_EQ(machine.ipStack.GetUnicastIpAddressTable(platform::af::kInet6, rows), status::kSuccess);
+    ASSERT_EQ(machine.ipStack.GetUnicastIpAddressTable(platform::af::kInet6, rows),
+              status::kSuccess);
     std::vector<std::string> ipv6;
     for (const auto& row : rows) {
         if (row.ifIndex == 12) {
             ipv6.push_back(nettext::FormatIpv6(row.address.ipv6));
         }
     }
-    EXPECT_EQ(ipv6, (std::vector<std::string>{"fe80::6d4:c4ff:fe5a:127e", "2001:db8:1a2b:10:6d4:c4ff:fe5a:127e"}));
+    EXPECT_EQ(ipv6, (std::vector<std::string>{"fe80::6d4:c4ff:fe5a:127e",
+                                              "2001:db8:1a2b:10:6d4:c4ff:fe5a:127e"}));
     std::vector<platform::ForwardRow2> routes;
     ASSERT_EQ(machine.ipStack.GetIpForwardTable2(platform::af::kInet6, routes), status::kSuccess);
     EXPECT_TRUE(std::any_of(routes.begin(), routes.end(), [](const auto& r) {
-        return r.ifIndex == 12 && r.destinationPrefix.prefixLength == 0 && nettext::FormatIpv6(r.nextHop.ipv6) == "fe80::1";
+        return r.ifIndex == 12 && r.destinationPrefix.prefixLength == 0 &&
+               nettext::FormatIpv6(r.nextHop.ipv6) == "fe80::1";
     }));
 
     // Disabled and unbound devices are not in the IPv4 adapter list; the Wi-Fi reports type 71.
@@ -121,22 +132,31 @@ TEST(MachineFileTest, SavedMachineLoadsBackTheSameIncludingLiveOnlyChanges) {
     uint32_t mask = 0;
     nettext::ParseIpv4("192.168.1.77", address);
     nettext::ParseIpv4("255.255.255.0", mask);
-    ASSERT_EQ(original.ipStack.AddIPAddress(address, mask, 12, context, instance), status::kSuccess);
-    const std::string classKey = std::string("SYSTEM\\CurrentControlSet\\Control\\Class\\") + kEthernetKey;
+    ASSERT_EQ(original.ipStack.AddIPAddress(address, mask, 12, context, instance),
+              status::kSuccess);
+    const std::string classKey =
+        std::string("SYSTEM\\CurrentControlSet\\Control\\Class\\") + kEthernetKey;
     original.registry.PutString(RootKey::LocalMachine, classKey, "NetworkAddress", "0A1B2C3D4E5F");
     ChangeState(original, 0, platform::dics::kDisable);
     ChangeState(original, 0, platform::dics::kEnable);
     original.registry.RemoveValue(RootKey::LocalMachine, classKey, "NetworkAddress");
-    ASSERT_EQ(original.ipStack.AddIPAddress(address, mask, 12, context, instance), status::kSuccess);
+    ASSERT_EQ(original.ipStack.AddIPAddress(address, mask, 12, context, instance),
+              status::kSuccess);
     original.ipStack.AddTraffic(kEthernetGuid, 5000, 700);
     original.clock.Advance(90 * 1000);
     // Odd registry data must survive exactly.
-    original.registry.Put(RootKey::CurrentUser, "Software\\Test", "NoTerminator", {regtype::kSz, {'a', 'b'}});
-    original.registry.Put(RootKey::CurrentUser, "Software\\Test", "Gap", {regtype::kMultiSz, {'a', 0, 0, 'b', 0, 0}});
-    original.registry.Put(RootKey::CurrentUser, "Software\\Test", "Quad", {regtype::kQword, {1, 2, 3, 4, 5, 6, 7, 0x80}});
-    original.registry.Put(RootKey::CurrentUser, "Software\\Test", "Short", {regtype::kDword, {1, 2}});
-    original.registry.Put(RootKey::CurrentUser, "Software\\Test", "Blob", {regtype::kBinary, std::vector<uint8_t>(100, 0xAB)});
-    original.registry.Put(RootKey::CurrentUser, "Software\\Test", "Path", {regtype::kExpandSz, {'%', 'X', '%', 0}});
+    original.registry.Put(RootKey::CurrentUser, "Software\\Test", "NoTerminator",
+                          {regtype::kSz, {'a', 'b'}});
+    original.registry.Put(RootKey::CurrentUser, "Software\\Test", "Gap",
+                          {regtype::kMultiSz, {'a', 0, 0, 'b', 0, 0}});
+    original.registry.Put(RootKey::CurrentUser, "Software\\Test", "Quad",
+                          {regtype::kQword, {1, 2, 3, 4, 5, 6, 7, 0x80}});
+    original.registry.Put(RootKey::CurrentUser, "Software\\Test", "Short",
+                          {regtype::kDword, {1, 2}});
+    original.registry.Put(RootKey::CurrentUser, "Software\\Test", "Blob",
+                          {regtype::kBinary, std::vector<uint8_t>(100, 0xAB)});
+    original.registry.Put(RootKey::CurrentUser, "Software\\Test", "Path",
+                          {regtype::kExpandSz, {'%', 'X', '%', 0}});
     original.registry.Put(RootKey::CurrentUser, "Software\\Test", "Odd", {77, {9}});
     original.registry.CreateKeyDirect(RootKey::CurrentUser, "Software\\Empty");
 
@@ -153,7 +173,8 @@ TEST(MachineFileTest, SavedMachineLoadsBackTheSameIncludingLiveOnlyChanges) {
     EXPECT_EQ(nettext::FormatMac(iface->mac), "0A-1B-2C-3D-4E-5F");
     EXPECT_EQ(Ipv4Of(copy, kEthernetGuid), Ipv4Of(original, kEthernetGuid));
     EXPECT_EQ(Ipv4Of(copy, kEthernetGuid).size(), 2u);
-    EXPECT_EQ(copy.ipStack.InOctets(*iface), original.ipStack.InOctets(*original.ipStack.FindInterface(kEthernetGuid)));
+    EXPECT_EQ(copy.ipStack.InOctets(*iface),
+              original.ipStack.InOctets(*original.ipStack.FindInterface(kEthernetGuid)));
     EXPECT_EQ(copy.ipStack.nextNteContext, original.ipStack.nextNteContext);
     EXPECT_EQ(copy.clock.Now(), original.clock.Now());
     for (const char* name : {"NoTerminator", "Gap", "Quad", "Short", "Blob", "Path", "Odd"}) {
@@ -166,7 +187,8 @@ TEST(MachineFileTest, SavedMachineLoadsBackTheSameIncludingLiveOnlyChanges) {
     // The reloaded machine goes on like the original: a restart drops the live-only address.
     ChangeState(copy, 0, 3);  // DICS_PROPCHANGE: a restart
     EXPECT_EQ(Ipv4Of(copy, kEthernetGuid).size(), 1u);
-    EXPECT_EQ(nettext::FormatMac(copy.ipStack.FindInterface(kEthernetGuid)->mac), "04-D4-C4-5A-12-7E");
+    EXPECT_EQ(nettext::FormatMac(copy.ipStack.FindInterface(kEthernetGuid)->mac),
+              "04-D4-C4-5A-12-7E");
 }
 
 TEST(MachineFileTest, SmallMachinesBehaveAsTheirWindowsVersions) {
@@ -178,8 +200,10 @@ TEST(MachineFileTest, SmallMachinesBehaveAsTheirWindowsVersions) {
 
     Machine xp;
     xp.Load(Fixture("winxp.json"));
-    ASSERT_EQ(xp.ipStack.GetAdaptersAddresses(platform::af::kInet6, 62, addresses), status::kSuccess);
-    const auto lan = std::find_if(addresses.begin(), addresses.end(), [](const auto& a) { return a.ipv6IfIndex == 2; });
+    ASSERT_EQ(xp.ipStack.GetAdaptersAddresses(platform::af::kInet6, 62, addresses),
+              status::kSuccess);
+    const auto lan = std::find_if(addresses.begin(), addresses.end(),
+                                  [](const auto& a) { return a.ipv6IfIndex == 2; });
     ASSERT_NE(lan, addresses.end());
     EXPECT_FALSE(lan->hasLuid);
     ASSERT_EQ(lan->unicastAddresses.size(), 1u);
@@ -187,7 +211,8 @@ TEST(MachineFileTest, SmallMachinesBehaveAsTheirWindowsVersions) {
     std::vector<platform::IpAdapterInfo> adapters;
     ASSERT_EQ(xp.ipStack.GetAdaptersInfo(adapters), status::kSuccess);
     ASSERT_EQ(adapters.size(), 2u);
-    EXPECT_EQ(adapters[1].type, platform::iftype::kEthernet);  // wireless reported as Ethernet before 6.0
+    EXPECT_EQ(adapters[1].type,
+              platform::iftype::kEthernet);  // wireless reported as Ethernet before 6.0
 
     Machine vista;
     vista.Load(Fixture("vista.json"));
@@ -202,11 +227,14 @@ TEST(MachineFileTest, SmallMachinesBehaveAsTheirWindowsVersions) {
     EXPECT_EQ(ipv4[1].substr(0, ipv4[1].find('#')), "10.10.0.5/255.255.0.0");
     std::vector<platform::MibIpForwardRow> routes;
     ASSERT_EQ(fixed.ipStack.GetIpForwardTable(routes), status::kSuccess);
-    EXPECT_EQ(std::count_if(routes.begin(), routes.end(), [](const auto& r) { return r.dest == 0 && r.mask == 0; }), 2);
+    EXPECT_EQ(std::count_if(routes.begin(), routes.end(),
+                            [](const auto& r) { return r.dest == 0 && r.mask == 0; }),
+              2);
     std::vector<platform::UnicastRow> rows;
     ASSERT_EQ(fixed.ipStack.GetUnicastIpAddressTable(platform::af::kInet6, rows), status::kSuccess);
-    EXPECT_TRUE(std::any_of(rows.begin(), rows.end(),
-                            [](const auto& r) { return nettext::FormatIpv6(r.address.ipv6) == "2001:db8:50::10"; }));
+    EXPECT_TRUE(std::any_of(rows.begin(), rows.end(), [](const auto& r) {
+        return nettext::FormatIpv6(r.address.ipv6) == "2001:db8:50::10";
+    }));
 }
 
 // A minimal valid file with one device, into which a test puts one fault.
@@ -217,7 +245,8 @@ std::string Minimal(const std::string& device, const std::string& registryExtra 
            registryExtra + "}}";
 }
 
-const char* kDevice = R"({"description": "NIC", "driverKey": "{4D36E972-E325-11CE-BFC1-08002BE10318}\\0001",
+const char* kDevice =
+    R"({"description": "NIC", "driverKey": "{4D36E972-E325-11CE-BFC1-08002BE10318}\\0001",
                           "burnedInAddress": "00-1B-21-3A-4F-5C", "interface": {"index": 5}})";
 
 TEST(MachineFileTest, BadFilesAreRefusedWithMessagesThatSayWhereAndWhat) {
@@ -238,25 +267,39 @@ TEST(MachineFileTest, BadFilesAreRefusedWithMessagesThatSayWhereAndWhat) {
         std::string text;
         std::string message;
     } cases[] = {
-        {"{\"machineFile\": 1,\n \"devices\": [\n}", "bad.json: not valid JSON: parse error at line 3"},
+        {"{\"machineFile\": 1,\n \"devices\": [\n}",
+         "bad.json: not valid JSON: parse error at line 3"},
         {R"({"devices": []})", "bad.json: machineFile: is missing"},
         {R"({"machineFile": 2})", "machineFile: version 2 is not known"},
-        {R"({"machineFile": 1, "windows": {"version": "ten"}})", "windows.version: \"ten\" is not a Windows version"},
-        {Minimal(replaced("burnedInAddress", "burnedInAdress")), "devices[0].burnedInAdress: unknown entry"},
-        {Minimal(replaced("00-1B-21-3A-4F-5C", "00-1B-21")), "devices[0].burnedInAddress: \"00-1B-21\" is not a MAC address"},
-        {Minimal(replaced("\"index\": 5", "\"index\": 1")), "devices[0].interface.index: 1 is out of range"},
-        {Minimal(device + "," + replaced("\\\\0001", "\\\\0002")), "devices[1].interface.index: 5 is also the index of devices[0]"},
-        {Minimal(device + "," + device), "devices[1].driverKey: \"{4D36E972-E325-11CE-BFC1-08002BE10318}\\0001\" is also"},
+        {R"({"machineFile": 1, "windows": {"version": "ten"}})",
+         "windows.version: \"ten\" is not a Windows version"},
+        {Minimal(replaced("burnedInAddress", "burnedInAdress")),
+         "devices[0].burnedInAdress: unknown entry"},
+        {Minimal(replaced("00-1B-21-3A-4F-5C", "00-1B-21")),
+         "devices[0].burnedInAddress: \"00-1B-21\" is not a MAC address"},
+        {Minimal(replaced("\"index\": 5", "\"index\": 1")),
+         "devices[0].interface.index: 1 is out of range"},
+        {Minimal(device + "," + replaced("\\\\0001", "\\\\0002")),
+         "devices[1].interface.index: 5 is also the index of devices[0]"},
+        {Minimal(device + "," + device),
+         "devices[1].driverKey: \"{4D36E972-E325-11CE-BFC1-08002BE10318}\\0001\" is also"},
         {Minimal(replaced("\\\\0001", "\\\\0003")), "devices[0]: its class key"},
-        {Minimal(replaced("\"index\": 5}", "\"index\": 5}, \"driver\": \"wifi\"")), "devices[0].driver: \"wifi\" is not a driver profile"},
-        {Minimal(replaced("\"index\": 5}", "\"index\": 5}, \"disabled\": true, \"live\": {\"macAddress\": \"00-1B-21-3A-4F-5C\"}")),
+        {Minimal(replaced("\"index\": 5}", "\"index\": 5}, \"driver\": \"wifi\"")),
+         "devices[0].driver: \"wifi\" is not a driver profile"},
+        {Minimal(replaced("\"index\": 5}",
+                          "\"index\": 5}, \"disabled\": true, \"live\": {\"macAddress\": "
+                          "\"00-1B-21-3A-4F-5C\"}")),
          "devices[0].live.running: a disabled or absent device cannot be running"},
         {Minimal(device, R"(, "HKLM\\Software\\X": {"Blob": {"type": "REG_BINARY", "hex": "0G"}})"),
          "registry[\"HKLM\\Software\\X\"][\"Blob\"].hex: must hold pairs of hex digits"},
-        {Minimal(device, R"(, "HKEY_NOWHERE\\X": {})"), "registry[\"HKEY_NOWHERE\\X\"]: a key path must start with"},
-        {Minimal(device, R"(, "HKLM\\Software\\X": {"A": 1, "a": 2})"), "[\"a\"]: the value is listed twice"},
-        {Minimal(device, R"(, "HKLM\\Software\\X": {"A": 4294967296})"), "[\"A\"]: 4294967296 is out of range"},
-        {Minimal(device, R"(, "HKLM\\Software\\X": {"A": true})"), "[\"A\"]: must be text (REG_SZ)"},
+        {Minimal(device, R"(, "HKEY_NOWHERE\\X": {})"),
+         "registry[\"HKEY_NOWHERE\\X\"]: a key path must start with"},
+        {Minimal(device, R"(, "HKLM\\Software\\X": {"A": 1, "a": 2})"),
+         "[\"a\"]: the value is listed twice"},
+        {Minimal(device, R"(, "HKLM\\Software\\X": {"A": 4294967296})"),
+         "[\"A\"]: 4294967296 is out of range"},
+        {Minimal(device, R"(, "HKLM\\Software\\X": {"A": true})"),
+         "[\"A\"]: must be text (REG_SZ)"},
     };
     for (const auto& test : cases) {
         Machine machine;

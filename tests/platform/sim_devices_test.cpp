@@ -27,7 +27,7 @@ constexpr const char* kClassRoot = "SYSTEM\\CurrentControlSet\\Control\\Class\\"
 
 // A Windows 10 machine with a wired and a wireless adapter; tests add more where they need them.
 class SimDevicesTest : public ::testing::Test {
-protected:
+  protected:
     SimDevicesTest() {
         AdapterSetup ethernet;
         ethernet.guid = kEthernetGuid;
@@ -49,7 +49,8 @@ protected:
     // The devices of a DIGCF_PRESENT set, by driver key, in enumeration order.
     std::vector<std::string> EnumerateDriverKeys() {
         std::vector<std::string> keys;
-        const DevInfoSet set = devices().GetClassDevs(SimDevices::kNetClassGuid, platform::digcf::kPresent);
+        const DevInfoSet set =
+            devices().GetClassDevs(SimDevices::kNetClassGuid, platform::digcf::kPresent);
         EXPECT_NE(set, platform::kInvalidDevInfoSet);
         DevInfoData record;
         for (uint32_t i = 0; devices().EnumDeviceInfo(set, i, record); ++i) {
@@ -63,7 +64,8 @@ protected:
     // The property as the program reads it: size first, then the text up to the first zero.
     std::string ReadString(DevInfoSet set, const DevInfoData& record, uint32_t property) {
         uint32_t required = 0;
-        if (devices().GetDeviceRegistryProperty(set, record, property, nullptr, nullptr, 0, &required)) {
+        if (devices().GetDeviceRegistryProperty(set, record, property, nullptr, nullptr, 0,
+                                                &required)) {
             ADD_FAILURE() << "a read without buffer succeeded";
             return "";
         }
@@ -79,14 +81,16 @@ protected:
 
     // Finds a device in a fresh set and changes its state as the program does.
     bool ChangeState(const std::string& driverKey, uint32_t change) {
-        const DevInfoSet set = devices().GetClassDevs(SimDevices::kNetClassGuid, platform::digcf::kPresent);
+        const DevInfoSet set =
+            devices().GetClassDevs(SimDevices::kNetClassGuid, platform::digcf::kPresent);
         DevInfoData record;
         bool done = false;
         for (uint32_t i = 0; devices().EnumDeviceInfo(set, i, record); ++i) {
             if (text::EqualsIgnoreCase(ReadString(set, record, spdrp::kDriver), driverKey)) {
                 platform::PropChangeParams params;
                 params.stateChange = change;
-                done = devices().SetClassInstallParams(set, record, params) && devices().ChangeState(set, record);
+                done = devices().SetClassInstallParams(set, record, params) &&
+                       devices().ChangeState(set, record);
                 break;
             }
         }
@@ -102,7 +106,8 @@ protected:
     }
 
     void SetNetworkAddress(const std::string& driverKey, const std::string& value) {
-        machine.registry.PutString(RootKey::LocalMachine, kClassRoot + driverKey, "NetworkAddress", value);
+        machine.registry.PutString(RootKey::LocalMachine, kClassRoot + driverKey, "NetworkAddress",
+                                   value);
     }
 
     std::string Restart(const std::string& driverKey, const std::string& guid) {
@@ -129,7 +134,8 @@ TEST_F(SimDevicesTest, PresentSetListsPresentDevicesInInstallOrder) {
     const DevInfoSet all = devices().GetClassDevs(SimDevices::kNetClassGuid, 0);
     DevInfoData record;
     EXPECT_TRUE(devices().EnumDeviceInfo(all, 2, record));
-    const DevInfoSet other = devices().GetClassDevs(platform::Guid{0x4D36E968, 0xE325, 0x11CE, {}}, 2);
+    const DevInfoSet other =
+        devices().GetClassDevs(platform::Guid{0x4D36E968, 0xE325, 0x11CE, {}}, 2);
     EXPECT_FALSE(devices().EnumDeviceInfo(other, 0, record));
     EXPECT_EQ(devices().GetLastError(), status::kNoMoreItems);
     devices().DestroyDeviceInfoList(all);
@@ -138,48 +144,55 @@ TEST_F(SimDevicesTest, PresentSetListsPresentDevicesInInstallOrder) {
 }
 
 TEST_F(SimDevicesTest, PropertiesFollowTheSizingRoundAndMissingOnesAnswer13) {
-    const DevInfoSet set = devices().GetClassDevs(SimDevices::kNetClassGuid, platform::digcf::kPresent);
+    const DevInfoSet set =
+        devices().GetClassDevs(SimDevices::kNetClassGuid, platform::digcf::kPresent);
     DevInfoData record;
     ASSERT_TRUE(devices().EnumDeviceInfo(set, 0, record));
 
     uint32_t required = 0;
-    EXPECT_FALSE(devices().GetDeviceRegistryProperty(set, record, spdrp::kHardwareId, nullptr, nullptr, 0, &required));
+    EXPECT_FALSE(devices().GetDeviceRegistryProperty(set, record, spdrp::kHardwareId, nullptr,
+                                                     nullptr, 0, &required));
     EXPECT_EQ(devices().GetLastError(), status::kInsufficientBuffer);
     const std::string id = "PCI\\VEN_8086&DEV_15B8&SUBSYS_86721043&REV_10";
     EXPECT_EQ(required, id.size() + 2);  // the entry's zero and the list's closing zero
 
     std::vector<uint8_t> small(required - 1);
-    EXPECT_FALSE(devices().GetDeviceRegistryProperty(set, record, spdrp::kHardwareId, nullptr, small.data(),
-                                                     static_cast<uint32_t>(small.size()), &required));
+    EXPECT_FALSE(
+        devices().GetDeviceRegistryProperty(set, record, spdrp::kHardwareId, nullptr, small.data(),
+                                            static_cast<uint32_t>(small.size()), &required));
     EXPECT_EQ(devices().GetLastError(), status::kInsufficientBuffer);
 
     std::vector<uint8_t> buffer(required);
     uint32_t type = 0;
-    ASSERT_TRUE(devices().GetDeviceRegistryProperty(set, record, spdrp::kHardwareId, &type, buffer.data(), required,
-                                                    nullptr));
+    ASSERT_TRUE(devices().GetDeviceRegistryProperty(set, record, spdrp::kHardwareId, &type,
+                                                    buffer.data(), required, nullptr));
     EXPECT_EQ(type, platform::regtype::kMultiSz);
     EXPECT_EQ(std::string(buffer.begin(), buffer.end()), id + std::string(2, '\0'));
 
-    EXPECT_EQ(ReadString(set, record, spdrp::kFriendlyName), "Intel(R) Ethernet Connection I219-V #2");
+    EXPECT_EQ(ReadString(set, record, spdrp::kFriendlyName),
+              "Intel(R) Ethernet Connection I219-V #2");
     EXPECT_EQ(ReadString(set, record, spdrp::kMfg), "Intel");
     ASSERT_TRUE(devices().EnumDeviceInfo(set, 1, record));
     // The wireless adapter has no friendly name.
     EXPECT_EQ(ReadString(set, record, spdrp::kFriendlyName), "<13>");
     EXPECT_EQ(ReadString(set, record, spdrp::kDeviceDesc), "Intel(R) Wi-Fi 6 AX201 160MHz");
-    EXPECT_FALSE(devices().GetDeviceRegistryProperty(set, record, 0x40, nullptr, nullptr, 0, &required));
+    EXPECT_FALSE(
+        devices().GetDeviceRegistryProperty(set, record, 0x40, nullptr, nullptr, 0, &required));
     EXPECT_EQ(devices().GetLastError(), 0xE0000209u);
     devices().DestroyDeviceInfoList(set);
 }
 
 TEST_F(SimDevicesTest, ConfigFlagsShowTheDisabledBit) {
     const auto flags = [&]() {
-        const DevInfoSet set = devices().GetClassDevs(SimDevices::kNetClassGuid, platform::digcf::kPresent);
+        const DevInfoSet set =
+            devices().GetClassDevs(SimDevices::kNetClassGuid, platform::digcf::kPresent);
         DevInfoData record;
         EXPECT_TRUE(devices().EnumDeviceInfo(set, 1, record));
         uint32_t value = 0xFFFF;
         uint32_t type = 0;
         EXPECT_TRUE(devices().GetDeviceRegistryProperty(set, record, spdrp::kConfigFlags, &type,
-                                                        reinterpret_cast<uint8_t*>(&value), 4, nullptr));
+                                                        reinterpret_cast<uint8_t*>(&value), 4,
+                                                        nullptr));
         EXPECT_EQ(type, platform::regtype::kDword);
         devices().DestroyDeviceInfoList(set);
         return value;
@@ -193,12 +206,15 @@ TEST_F(SimDevicesTest, ConfigFlagsShowTheDisabledBit) {
 }
 
 TEST_F(SimDevicesTest, DestroyedSetsAndForeignRecordsFailLikeSetupApi) {
-    const DevInfoSet first = devices().GetClassDevs(SimDevices::kNetClassGuid, platform::digcf::kPresent);
-    const DevInfoSet second = devices().GetClassDevs(SimDevices::kNetClassGuid, platform::digcf::kPresent);
+    const DevInfoSet first =
+        devices().GetClassDevs(SimDevices::kNetClassGuid, platform::digcf::kPresent);
+    const DevInfoSet second =
+        devices().GetClassDevs(SimDevices::kNetClassGuid, platform::digcf::kPresent);
     DevInfoData record;
     ASSERT_TRUE(devices().EnumDeviceInfo(first, 0, record));
     uint32_t required = 0;
-    EXPECT_FALSE(devices().GetDeviceRegistryProperty(second, record, spdrp::kDriver, nullptr, nullptr, 0, &required));
+    EXPECT_FALSE(devices().GetDeviceRegistryProperty(second, record, spdrp::kDriver, nullptr,
+                                                     nullptr, 0, &required));
     EXPECT_EQ(devices().GetLastError(), status::kInvalidParameter);
 
     DevInfoData wrongSize;
@@ -216,7 +232,8 @@ TEST_F(SimDevicesTest, DestroyedSetsAndForeignRecordsFailLikeSetupApi) {
 
 TEST_F(SimDevicesTest, DisablingTakesTheInterfaceOutOfTheIpTables) {
     uint32_t index = 0;
-    ASSERT_EQ(machine.ipStack.GetAdapterIndex(text::Utf8ToUtf16(std::string("\\DEVICE\\TCPIP_") + kEthernetGuid), index),
+    ASSERT_EQ(machine.ipStack.GetAdapterIndex(
+                  text::Utf8ToUtf16(std::string("\\DEVICE\\TCPIP_") + kEthernetGuid), index),
               status::kSuccess);
     EXPECT_EQ(index, 12u);
     ASSERT_TRUE(ChangeState(kEthernetKey, platform::dics::kDisable));
@@ -229,7 +246,8 @@ TEST_F(SimDevicesTest, DisablingTakesTheInterfaceOutOfTheIpTables) {
     machine.ipStack.GetInterfaceInfo(maps);
     EXPECT_EQ(maps.size(), 1u);
     // From Windows 6.0 on the interface keeps its index and LUID while its device is disabled.
-    EXPECT_EQ(machine.ipStack.GetAdapterIndex(text::Utf8ToUtf16(std::string("\\DEVICE\\TCPIP_") + kEthernetGuid), index),
+    EXPECT_EQ(machine.ipStack.GetAdapterIndex(
+                  text::Utf8ToUtf16(std::string("\\DEVICE\\TCPIP_") + kEthernetGuid), index),
               status::kSuccess);
     uint64_t luid = 0;
     EXPECT_EQ(machine.ipStack.ConvertInterfaceIndexToLuid(12, luid), status::kSuccess);
@@ -248,7 +266,8 @@ TEST_F(SimDevicesTest, BeforeWindows6ADisabledAdapterHasNoIndex) {
     uint32_t index = 0;
     ASSERT_EQ(xp.ipStack.GetAdapterIndex(name, index), status::kSuccess);
 
-    const DevInfoSet set = xp.devices.GetClassDevs(SimDevices::kNetClassGuid, platform::digcf::kPresent);
+    const DevInfoSet set =
+        xp.devices.GetClassDevs(SimDevices::kNetClassGuid, platform::digcf::kPresent);
     DevInfoData record;
     ASSERT_TRUE(xp.devices.EnumDeviceInfo(set, 0, record));
     platform::PropChangeParams params;
@@ -269,11 +288,13 @@ TEST_F(SimDevicesTest, WiredDriverTakesAnyValidUnicastAddressOnRestart) {
     EXPECT_EQ(Restart(kEthernetKey, kEthernetGuid), "0A-1B-2C-3D-4E-5F");
 
     // The running device keeps the address when the value goes; its next start drops it.
-    machine.registry.RemoveValue(RootKey::LocalMachine, std::string(kClassRoot) + kEthernetKey, "NetworkAddress");
+    machine.registry.RemoveValue(RootKey::LocalMachine, std::string(kClassRoot) + kEthernetKey,
+                                 "NetworkAddress");
     EXPECT_EQ(ActiveMac(kEthernetGuid), "0A-1B-2C-3D-4E-5F");
     EXPECT_EQ(Restart(kEthernetKey, kEthernetGuid), "00-1B-21-3A-4F-5C");
 
-    for (const std::string invalid : {"011B2C3D4E5F", "FFFFFFFFFFFF", "000000000000", "0A-1B-2C-3D-4E-5F", "0A1B2C3D4E5"}) {
+    for (const std::string invalid :
+         {"011B2C3D4E5F", "FFFFFFFFFFFF", "000000000000", "0A-1B-2C-3D-4E-5F", "0A1B2C3D4E5"}) {
         SetNetworkAddress(kEthernetKey, invalid);
         EXPECT_EQ(Restart(kEthernetKey, kEthernetGuid), "00-1B-21-3A-4F-5C") << invalid;
     }
@@ -327,11 +348,13 @@ TEST_F(SimDevicesTest, StateChangeWithoutAdministratorRightsIsRefusedWith5) {
 
 TEST_F(SimDevicesTest, InjectedFailuresHitTheChosenCallAndDevice) {
     devices().InjectFailure(SimDevices::Call::GetClassDevs, 0xE000021Du);
-    EXPECT_EQ(devices().GetClassDevs(SimDevices::kNetClassGuid, platform::digcf::kPresent), platform::kInvalidDevInfoSet);
+    EXPECT_EQ(devices().GetClassDevs(SimDevices::kNetClassGuid, platform::digcf::kPresent),
+              platform::kInvalidDevInfoSet);
     EXPECT_EQ(devices().GetLastError(), 0xE000021Du);
     EXPECT_EQ(EnumerateDriverKeys().size(), 2u);  // only once
 
-    devices().InjectFailure(SimDevices::Call::SetClassInstallParams, status::kAccessDenied, -1, kWifiKey);
+    devices().InjectFailure(SimDevices::Call::SetClassInstallParams, status::kAccessDenied, -1,
+                            kWifiKey);
     EXPECT_TRUE(ChangeState(kEthernetKey, platform::dics::kDisable));
     EXPECT_FALSE(ChangeState(kWifiKey, platform::dics::kDisable));
     EXPECT_EQ(lastError, status::kAccessDenied);
@@ -343,7 +366,8 @@ TEST_F(SimDevicesTest, InjectedFailuresHitTheChosenCallAndDevice) {
 }
 
 TEST_F(SimDevicesTest, ChangeStateNeedsInstalledParameters) {
-    const DevInfoSet set = devices().GetClassDevs(SimDevices::kNetClassGuid, platform::digcf::kPresent);
+    const DevInfoSet set =
+        devices().GetClassDevs(SimDevices::kNetClassGuid, platform::digcf::kPresent);
     DevInfoData record;
     ASSERT_TRUE(devices().EnumDeviceInfo(set, 0, record));
     EXPECT_FALSE(devices().ChangeState(set, record));

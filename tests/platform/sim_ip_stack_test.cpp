@@ -20,8 +20,10 @@ namespace status = platform::status;
 constexpr const char* kGuid = "{C4D5E6F7-0819-4A2B-BC3D-4E5F60718201}";
 constexpr const char* kDriverKey = "{4D36E972-E325-11CE-BFC1-08002BE10318}\\0001";
 constexpr const char* kInterfaceKey =
-    "SYSTEM\\CurrentControlSet\\Services\\Tcpip\\Parameters\\Interfaces\\{C4D5E6F7-0819-4A2B-BC3D-4E5F60718201}";
-constexpr const char* kNsi = "SYSTEM\\CurrentControlSet\\Control\\Nsi\\{eb004a01-9b1a-11d4-9123-0050047759bc}\\";
+    "SYSTEM\\CurrentControlSet\\Services\\Tcpip\\Parameters\\Interfaces\\{C4D5E6F7-0819-4A2B-BC3D-"
+    "4E5F60718201}";
+constexpr const char* kNsi =
+    "SYSTEM\\CurrentControlSet\\Control\\Nsi\\{eb004a01-9b1a-11d4-9123-0050047759bc}\\";
 
 uint32_t Ip(const char* text) {
     uint32_t address = 0;
@@ -37,12 +39,13 @@ nettext::Ipv6Bytes Ip6(const char* text) {
 
 // One wired adapter with index 6 on a Windows 10 machine whose clock runs one hour ahead of UTC.
 class SimIpStackTest : public ::testing::Test {
-protected:
+  protected:
     void Install(AdapterSetup setup) {
         setup.guid = kGuid;
         setup.driverKey = kDriverKey;
         setup.index = 6;
-        machine.registry.PutDword(RootKey::LocalMachine, "SYSTEM\\CurrentControlSet\\Control\\TimeZoneInformation",
+        machine.registry.PutDword(RootKey::LocalMachine,
+                                  "SYSTEM\\CurrentControlSet\\Control\\TimeZoneInformation",
                                   "ActiveTimeBias", static_cast<uint32_t>(-60));
         AddNetworkAdapter(machine, setup);
     }
@@ -57,8 +60,13 @@ protected:
 
     AdapterSetup Dhcp() {
         AdapterSetup setup;
-        setup.network.dhcp = DhcpServerAnswer{"192.168.1.1", "192.168.1.23", "255.255.255.0", {"192.168.1.1"},
-                                              {"192.168.1.1", "1.1.1.1"}, "home.lan", 86400};
+        setup.network.dhcp = DhcpServerAnswer{"192.168.1.1",
+                                              "192.168.1.23",
+                                              "255.255.255.0",
+                                              {"192.168.1.1"},
+                                              {"192.168.1.1", "1.1.1.1"},
+                                              "home.lan",
+                                              86400};
         setup.network.dhcpv6 = Dhcpv6ServerAnswer{"2001:db8:1::23", {"2001:db8:1::53"}};
         return setup;
     }
@@ -90,7 +98,8 @@ protected:
         std::vector<std::string> result;
         for (const auto& row : rows) {
             if (row.dest == 0 && row.mask == 0 && row.ifIndex == 6) {
-                result.push_back(nettext::FormatIpv4(row.nextHop) + " " + std::to_string(row.metric1));
+                result.push_back(nettext::FormatIpv4(row.nextHop) + " " +
+                                 std::to_string(row.metric1));
             }
         }
         return result;
@@ -102,7 +111,8 @@ protected:
         std::vector<std::string> result;
         for (const auto& row : rows) {
             if (row.ifIndex == 6) {
-                result.push_back(nettext::FormatIpv6(row.address.ipv6) + "/" + std::to_string(row.onLinkPrefixLength));
+                result.push_back(nettext::FormatIpv6(row.address.ipv6) + "/" +
+                                 std::to_string(row.onLinkPrefixLength));
             }
         }
         return result;
@@ -116,7 +126,8 @@ protected:
             if (row.ifIndex == 6) {
                 result.push_back(nettext::FormatIpv6(row.destinationPrefix.prefix.ipv6) + "/" +
                                  std::to_string(row.destinationPrefix.prefixLength) + " via " +
-                                 nettext::FormatIpv6(row.nextHop.ipv6) + " " + std::to_string(row.metric));
+                                 nettext::FormatIpv6(row.nextHop.ipv6) + " " +
+                                 std::to_string(row.metric));
             }
         }
         return result;
@@ -124,7 +135,8 @@ protected:
 
     void Restart() {
         const auto change = [&](uint32_t state) {
-            const auto set = machine.devices.GetClassDevs(SimDevices::kNetClassGuid, platform::digcf::kPresent);
+            const auto set =
+                machine.devices.GetClassDevs(SimDevices::kNetClassGuid, platform::digcf::kPresent);
             platform::DevInfoData record;
             ASSERT_TRUE(machine.devices.EnumDeviceInfo(set, 0, record));
             platform::PropChangeParams params;
@@ -161,10 +173,14 @@ TEST_F(SimIpStackTest, StaticConfigurationIsReadFromTheRegistryWhenTheInterfaceC
     EXPECT_EQ(Gateways(), std::vector<std::string>{"192.168.50.1 10"});
 
     // What the program stores while the device runs changes nothing live ...
-    machine.registry.PutMultiString(RootKey::LocalMachine, kInterfaceKey, "IPAddress", {"10.0.0.2", "10.0.0.3"});
-    machine.registry.PutMultiString(RootKey::LocalMachine, kInterfaceKey, "SubnetMask", {"255.0.0.0", "255.0.0.0"});
-    machine.registry.PutMultiString(RootKey::LocalMachine, kInterfaceKey, "DefaultGateway", {"10.0.0.1"});
-    machine.registry.PutMultiString(RootKey::LocalMachine, kInterfaceKey, "DefaultGatewayMetric", {"5"});
+    machine.registry.PutMultiString(RootKey::LocalMachine, kInterfaceKey, "IPAddress",
+                                    {"10.0.0.2", "10.0.0.3"});
+    machine.registry.PutMultiString(RootKey::LocalMachine, kInterfaceKey, "SubnetMask",
+                                    {"255.0.0.0", "255.0.0.0"});
+    machine.registry.PutMultiString(RootKey::LocalMachine, kInterfaceKey, "DefaultGateway",
+                                    {"10.0.0.1"});
+    machine.registry.PutMultiString(RootKey::LocalMachine, kInterfaceKey, "DefaultGatewayMetric",
+                                    {"5"});
     EXPECT_EQ(Addresses().size(), 1u);
     // ... until the device starts again.
     Restart();
@@ -180,10 +196,15 @@ TEST_F(SimIpStackTest, StoredListsStopAtThePlaceholderAndAtTheFirstEmptyEntry) {
     EXPECT_EQ(Addresses(), std::vector<std::string>{"0.0.0.0/0.0.0.0"});
     EXPECT_EQ(Info().gatewayList.front().ipAddress, "0.0.0.0");
     // "10.0.0.1\0\0" followed by more: TCP/IP reads up to the empty entry.
-    const std::string data = std::string("10.0.0.1\0\0" "10.0.0.9\0\0", 20);
-    machine.registry.Put(RootKey::LocalMachine, kInterfaceKey, "IPAddress",
-                         {platform::regtype::kMultiSz, std::vector<uint8_t>(data.begin(), data.end())});
-    machine.registry.PutMultiString(RootKey::LocalMachine, kInterfaceKey, "SubnetMask", {"255.255.255.0", "255.255.255.0"});
+    const std::string data = std::string(
+        "10.0.0.1\0\0"
+        "10.0.0.9\0\0",
+        20);
+    machine.registry.Put(
+        RootKey::LocalMachine, kInterfaceKey, "IPAddress",
+        {platform::regtype::kMultiSz, std::vector<uint8_t>(data.begin(), data.end())});
+    machine.registry.PutMultiString(RootKey::LocalMachine, kInterfaceKey, "SubnetMask",
+                                    {"255.255.255.0", "255.255.255.0"});
     Restart();
     EXPECT_EQ(Addresses(), std::vector<std::string>{"10.0.0.1/255.255.255.0"});
 }
@@ -193,8 +214,10 @@ TEST_F(SimIpStackTest, AddIPAddressHandsOutFreshContextsAndDeleteTakesThem) {
     uint32_t first = 0;
     uint32_t second = 0;
     uint32_t instance = 0;
-    ASSERT_EQ(stack().AddIPAddress(Ip("192.168.50.11"), Ip("255.255.255.0"), 6, first, instance), status::kSuccess);
-    ASSERT_EQ(stack().AddIPAddress(Ip("192.168.50.12"), Ip("255.255.255.0"), 6, second, instance), status::kSuccess);
+    ASSERT_EQ(stack().AddIPAddress(Ip("192.168.50.11"), Ip("255.255.255.0"), 6, first, instance),
+              status::kSuccess);
+    ASSERT_EQ(stack().AddIPAddress(Ip("192.168.50.12"), Ip("255.255.255.0"), 6, second, instance),
+              status::kSuccess);
     EXPECT_NE(first, second);
     const auto list = Info().ipAddressList;
     ASSERT_EQ(list.size(), 3u);
@@ -204,13 +227,17 @@ TEST_F(SimIpStackTest, AddIPAddressHandsOutFreshContextsAndDeleteTakesThem) {
     uint32_t unused = 0;
     EXPECT_EQ(stack().AddIPAddress(Ip("192.168.50.11"), Ip("255.255.255.0"), 6, unused, instance),
               status::kObjectAlreadyExists);
-    EXPECT_EQ(stack().AddIPAddress(Ip("10.1.1.1"), Ip("255.0.0.0"), 99, unused, instance), status::kDevNotExist);
-    EXPECT_EQ(stack().AddIPAddress(Ip("0.0.0.0"), Ip("255.0.0.0"), 6, unused, instance), status::kInvalidParameter);
-    EXPECT_EQ(stack().AddIPAddress(Ip("10.1.1.1"), Ip("255.0.255.0"), 6, unused, instance), status::kInvalidParameter);
+    EXPECT_EQ(stack().AddIPAddress(Ip("10.1.1.1"), Ip("255.0.0.0"), 99, unused, instance),
+              status::kDevNotExist);
+    EXPECT_EQ(stack().AddIPAddress(Ip("0.0.0.0"), Ip("255.0.0.0"), 6, unused, instance),
+              status::kInvalidParameter);
+    EXPECT_EQ(stack().AddIPAddress(Ip("10.1.1.1"), Ip("255.0.255.0"), 6, unused, instance),
+              status::kInvalidParameter);
 
     EXPECT_EQ(stack().DeleteIPAddress(first), status::kSuccess);
     EXPECT_EQ(stack().DeleteIPAddress(first), status::kInvalidParameter);
-    EXPECT_EQ(Addresses(), (std::vector<std::string>{"192.168.50.10/255.255.255.0", "192.168.50.12/255.255.255.0"}));
+    EXPECT_EQ(Addresses(), (std::vector<std::string>{"192.168.50.10/255.255.255.0",
+                                                     "192.168.50.12/255.255.255.0"}));
 
     // A live address is gone after a restart: only the registry survives it.
     Restart();
@@ -226,7 +253,8 @@ TEST_F(SimIpStackTest, WindowsXpAnswersDuplicatesWithItsOwnCode) {
     Install(Static());
     uint32_t context = 0;
     uint32_t instance = 0;
-    EXPECT_EQ(stack().AddIPAddress(Ip("192.168.50.10"), Ip("255.255.255.0"), 6, context, instance), 1221u);
+    EXPECT_EQ(stack().AddIPAddress(Ip("192.168.50.10"), Ip("255.255.255.0"), 6, context, instance),
+              1221u);
     std::vector<platform::UnicastRow> rows;
     EXPECT_EQ(stack().GetUnicastIpAddressTable(platform::af::kInet6, rows), 127u);
 }
@@ -266,7 +294,8 @@ TEST_F(SimIpStackTest, PersistentRoutesJoinTheInterfaceThatReachesTheirGateway) 
     Install(setup);
     EXPECT_TRUE(Gateways().empty());
     const char* routes = "SYSTEM\\CurrentControlSet\\Services\\Tcpip\\Parameters\\PersistentRoutes";
-    machine.registry.PutString(RootKey::LocalMachine, routes, "0.0.0.0,0.0.0.0,192.168.50.1,-1", "");
+    machine.registry.PutString(RootKey::LocalMachine, routes, "0.0.0.0,0.0.0.0,192.168.50.1,-1",
+                               "");
     machine.registry.PutString(RootKey::LocalMachine, routes, "0.0.0.0,0.0.0.0,10.9.9.9,5", "");
     Restart();
     EXPECT_EQ(Gateways(), std::vector<std::string>{"192.168.50.1 10"});
@@ -283,7 +312,8 @@ TEST_F(SimIpStackTest, DhcpLeaseComesUpWritesTheRegistryAndCanBeReleasedAndRenew
     EXPECT_EQ(Reg("DhcpIPAddress"), "192.168.1.23");
     EXPECT_EQ(Reg("DhcpNameServer"), "192.168.1.1 1.1.1.1");
     // Lease times are UTC seconds: the machine's local time is 2026-12-07 06:15:30, one hour ahead.
-    const auto obtained = machine.registry.GetDword(RootKey::LocalMachine, kInterfaceKey, "LeaseObtainedTime");
+    const auto obtained =
+        machine.registry.GetDword(RootKey::LocalMachine, kInterfaceKey, "LeaseObtainedTime");
     ASSERT_TRUE(obtained.has_value());
     const double utcDays = DateFromCivil(2026, 12, 7, 5, 15, 30).Linear();
     EXPECT_EQ(*obtained, static_cast<uint32_t>((utcDays - 25569.0) * 86400.0 + 0.5));
@@ -299,9 +329,11 @@ TEST_F(SimIpStackTest, DhcpLeaseComesUpWritesTheRegistryAndCanBeReleasedAndRenew
     ASSERT_EQ(stack().IpRenewAddress(Map()), status::kSuccess);
     EXPECT_EQ(Addresses(), std::vector<std::string>{"192.168.1.23/255.255.255.0"});
     EXPECT_EQ(Reg("DhcpIPAddress"), "192.168.1.23");
-    EXPECT_EQ(machine.registry.GetDword(RootKey::LocalMachine, kInterfaceKey, "LeaseObtainedTime"), *obtained + 3600);
+    EXPECT_EQ(machine.registry.GetDword(RootKey::LocalMachine, kInterfaceKey, "LeaseObtainedTime"),
+              *obtained + 3600);
 
-    platform::IpAdapterIndexMap unknown{6, u"\\DEVICE\\TCPIP_{00000000-0000-0000-0000-000000000000}"};
+    platform::IpAdapterIndexMap unknown{6,
+                                        u"\\DEVICE\\TCPIP_{00000000-0000-0000-0000-000000000000}"};
     EXPECT_EQ(stack().IpRenewAddress(unknown), status::kInvalidParameter);
 }
 
@@ -329,14 +361,19 @@ TEST_F(SimIpStackTest, Dhcpv6LeaseFollowsIpconfigRelease6AndRenew6) {
         return std::find(list.begin(), list.end(), "2001:db8:1::23/128") != list.end();
     };
     ASSERT_TRUE(dhcpv6());
-    const char* tcpip6 = "SYSTEM\\CurrentControlSet\\Services\\Tcpip6\\Parameters\\Interfaces\\"
-                         "{C4D5E6F7-0819-4A2B-BC3D-4E5F60718201}";
-    EXPECT_EQ(machine.registry.GetString(RootKey::LocalMachine, tcpip6, "Dhcpv6NameServer"), "2001:db8:1::53");
+    const char* tcpip6 =
+        "SYSTEM\\CurrentControlSet\\Services\\Tcpip6\\Parameters\\Interfaces\\"
+        "{C4D5E6F7-0819-4A2B-BC3D-4E5F60718201}";
+    EXPECT_EQ(machine.registry.GetString(RootKey::LocalMachine, tcpip6, "Dhcpv6NameServer"),
+              "2001:db8:1::53");
 
-    EXPECT_EQ(machine.system.RunConsoleCommand("ipconfig /release6", "", 0x20, false), status::kSuccess);
+    EXPECT_EQ(machine.system.RunConsoleCommand("ipconfig /release6", "", 0x20, false),
+              status::kSuccess);
     EXPECT_FALSE(dhcpv6());
-    EXPECT_FALSE(machine.registry.GetString(RootKey::LocalMachine, tcpip6, "Dhcpv6NameServer").has_value());
-    EXPECT_EQ(Addresses(), std::vector<std::string>{"192.168.1.23/255.255.255.0"});  // IPv4 untouched
+    EXPECT_FALSE(
+        machine.registry.GetString(RootKey::LocalMachine, tcpip6, "Dhcpv6NameServer").has_value());
+    EXPECT_EQ(Addresses(),
+              std::vector<std::string>{"192.168.1.23/255.255.255.0"});  // IPv4 untouched
     machine.system.RunConsoleCommand("ipconfig /renew6", "", 0x20, false);
     EXPECT_TRUE(dhcpv6());
     EXPECT_EQ(machine.system.ConsoleCommands().size(), 2u);
@@ -361,12 +398,14 @@ TEST_F(SimIpStackTest, StoredIpv6AddressesAndRoutesComeFromTheNetworkStore) {
     machine.registry.PutBinary(RootKey::LocalMachine, std::string(kNsi) + "10",
                                luid + nettext::ToHex(address.data(), 16), addressRecord);
     machine.registry.PutBinary(RootKey::LocalMachine, std::string(kNsi) + "16",
-                               std::string(80, '0') + luid + luid + nettext::ToHex(hop.data(), 16), routeRecord);
+                               std::string(80, '0') + luid + luid + nettext::ToHex(hop.data(), 16),
+                               routeRecord);
     // Values of another interface are not this one's.
     machine.registry.PutBinary(RootKey::LocalMachine, std::string(kNsi) + "10",
                                "0000000000800600" + nettext::ToHex(hop.data(), 16), addressRecord);
     Restart();
-    EXPECT_EQ(Ipv6Addresses(), (std::vector<std::string>{"fe80::21b:21ff:fe3a:4f5c/64", "2001:db8:50::10/64"}));
+    EXPECT_EQ(Ipv6Addresses(),
+              (std::vector<std::string>{"fe80::21b:21ff:fe3a:4f5c/64", "2001:db8:50::10/64"}));
     const auto routes = Ipv6Routes();
     EXPECT_EQ(routes.front(), "::/0 via 2001:db8:50::1 20");
     // Windows' on-link routes have no next hop.
@@ -385,7 +424,8 @@ TEST_F(SimIpStackTest, Ipv6RowsMadeWithTheInitialisersCanBeCreatedAndDeleted) {
     row.luid = iface->spec.luid;
     row.address.family = platform::af::kInet6;
     row.address.ipv6 = Ip6("2001:db8::7");
-    EXPECT_EQ(stack().CreateUnicastIpAddressEntry(row), status::kSuccess);  // both origins unchanged
+    EXPECT_EQ(stack().CreateUnicastIpAddressEntry(row),
+              status::kSuccess);  // both origins unchanged
     EXPECT_EQ(stack().CreateUnicastIpAddressEntry(row), status::kObjectAlreadyExists);
     row.address.ipv6 = Ip6("2001:db8::8");
     row.prefixOrigin = 1;  // the suffix origin is still "unchanged"
@@ -421,10 +461,12 @@ TEST_F(SimIpStackTest, Ipv6RowsMadeWithTheInitialisersCanBeCreatedAndDeleted) {
 
 TEST_F(SimIpStackTest, RouterAdvertisementGivesAGlobalAddressAndADefaultRoute) {
     AdapterSetup setup = Dhcp();
-    setup.network.router = RouterAdvertisement{"2001:db8:1a2b:10::/64", "fe80::1", 256, 86400, 14400};
+    setup.network.router =
+        RouterAdvertisement{"2001:db8:1a2b:10::/64", "fe80::1", 256, 86400, 14400};
     Install(setup);
     EXPECT_EQ(Ipv6Addresses(),
-              (std::vector<std::string>{"fe80::21b:21ff:fe3a:4f5c/64", "2001:db8:1a2b:10:21b:21ff:fe3a:4f5c/64"}));
+              (std::vector<std::string>{"fe80::21b:21ff:fe3a:4f5c/64",
+                                        "2001:db8:1a2b:10:21b:21ff:fe3a:4f5c/64"}));
     EXPECT_EQ(Ipv6Routes().front(), "::/0 via fe80::1 256");
     // A record that turns router discovery off leaves only the link-local address.
     std::vector<uint8_t> record(368, 0);

@@ -13,7 +13,8 @@ constexpr const char* kServices = "SYSTEM\\CurrentControlSet\\Services\\";
 // Adds an entry to a linkage list unless it is there.
 void AppendToList(SimRegistry& registry, const std::string& path, const std::string& name,
                   const std::string& entry) {
-    std::vector<std::string> entries = registry.GetMultiString(kHklm, path, name).value_or(std::vector<std::string>{});
+    std::vector<std::string> entries =
+        registry.GetMultiString(kHklm, path, name).value_or(std::vector<std::string>{});
     for (const std::string& present : entries) {
         if (present == entry) {
             return;
@@ -32,18 +33,25 @@ size_t AddNetworkAdapter(Machine& machine, const AdapterSetup& setup) {
     registry.PutString(kHklm, classKey, "DriverDesc", setup.description);
     registry.PutString(kHklm, classKey, "ProviderName", setup.manufacturer);
     registry.PutString(kHklm, classKey, "NetCfgInstanceId", setup.guid);
-    registry.PutDword(kHklm, classKey, "*IfType", wireless ? platform::iftype::kIeee80211 : platform::iftype::kEthernet);
-    registry.PutDword(kHklm, classKey, "NetLuidIndex", static_cast<uint32_t>(0x8000 + machine.devices.Devices().size()));
-    registry.PutString(kHklm,
-                       "SYSTEM\\CurrentControlSet\\Control\\Network\\{4D36E972-E325-11CE-BFC1-08002BE10318}\\" +
-                           setup.guid + "\\Connection",
-                       "Name", setup.connectionName);
+    registry.PutDword(kHklm, classKey, "*IfType",
+                      wireless ? platform::iftype::kIeee80211 : platform::iftype::kEthernet);
+    registry.PutDword(kHklm, classKey, "NetLuidIndex",
+                      static_cast<uint32_t>(0x8000 + machine.devices.Devices().size()));
+    registry.PutString(
+        kHklm,
+        "SYSTEM\\CurrentControlSet\\Control\\Network\\{4D36E972-E325-11CE-BFC1-08002BE10318}\\" +
+            setup.guid + "\\Connection",
+        "Name", setup.connectionName);
 
-    const std::string interfaceKey = std::string(kServices) + "Tcpip\\Parameters\\Interfaces\\" + setup.guid;
+    const std::string interfaceKey =
+        std::string(kServices) + "Tcpip\\Parameters\\Interfaces\\" + setup.guid;
     if (setup.bindTcpip) {
-        const std::string adaptersKey = std::string(kServices) + "Tcpip\\Parameters\\Adapters\\" + setup.guid;
-        registry.PutMultiString(kHklm, adaptersKey, "IpConfig", {"Tcpip\\Parameters\\Interfaces\\" + setup.guid});
-        registry.PutDword(kHklm, adaptersKey, "IpConfigLen", static_cast<uint32_t>(setup.guid.size() * 2 + 60));
+        const std::string adaptersKey =
+            std::string(kServices) + "Tcpip\\Parameters\\Adapters\\" + setup.guid;
+        registry.PutMultiString(kHklm, adaptersKey, "IpConfig",
+                                {"Tcpip\\Parameters\\Interfaces\\" + setup.guid});
+        registry.PutDword(kHklm, adaptersKey, "IpConfigLen",
+                          static_cast<uint32_t>(setup.guid.size() * 2 + 60));
         const std::string linkage = std::string(kServices) + "Tcpip\\Linkage";
         AppendToList(registry, linkage, "Bind", "\\Device\\" + setup.guid);
         AppendToList(registry, linkage, "Export", "\\Device\\Tcpip_" + setup.guid);
@@ -77,7 +85,8 @@ size_t AddNetworkAdapter(Machine& machine, const AdapterSetup& setup) {
         AppendToList(registry, linkage, "Bind", "\\Device\\" + setup.guid);
         AppendToList(registry, linkage, "Export", "\\Device\\Tcpip6_" + setup.guid);
         AppendToList(registry, linkage, "Route", "\"" + setup.guid + "\"");
-        registry.CreateKeyDirect(kHklm, std::string(kServices) + "Tcpip6\\Parameters\\Interfaces\\" + setup.guid);
+        registry.CreateKeyDirect(
+            kHklm, std::string(kServices) + "Tcpip6\\Parameters\\Interfaces\\" + setup.guid);
     }
 
     SimDevice device;

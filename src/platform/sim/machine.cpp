@@ -16,8 +16,12 @@ Platform Machine::GetPlatform() {
     return Platform{registry, devices, ipStack, system, http, timers, ui};
 }
 
-void Machine::Load(const std::filesystem::path& path) { LoadMachineFile(path, *this); }
+void Machine::Load(const std::filesystem::path& path) {
+    LoadMachineFile(path, *this);
+}
 
-void Machine::Save(const std::filesystem::path& path) const { SaveMachineFile(*this, path); }
+void Machine::Save(const std::filesystem::path& path) const {
+    SaveMachineFile(*this, path);
+}
 
 }  // namespace vexav6::sim

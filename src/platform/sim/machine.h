@@ -21,7 +21,7 @@ namespace vexav6::sim {
 // commands run `ipconfig` against the IP stack, and device state changes and IP changes are refused
 // when the system says the user has no administrator rights.
 class Machine {
-public:
+  public:
     Machine();
     Machine(const Machine&) = delete;
     Machine& operator=(const Machine&) = delete;

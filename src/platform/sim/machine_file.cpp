@@ -31,7 +31,7 @@ constexpr const char* kClassRoot = "SYSTEM\\CurrentControlSet\\Control\\Class\\"
 
 // Reads one file's JSON, turning every problem into a MachineFileError that says where it is.
 class Reader {
-public:
+  public:
     explicit Reader(std::string source) : source_(std::move(source)) {}
 
     [[noreturn]] void Fail(const std::string& where, const std::string& what) const {
@@ -94,21 +94,25 @@ public:
         return NumberValue(*value, Join(where, key), min, max);
     }
 
-    int64_t NumberValue(const Json& value, const std::string& where, int64_t min, int64_t max) const {
+    int64_t NumberValue(const Json& value, const std::string& where, int64_t min,
+                        int64_t max) const {
         if (!value.is_number_integer()) {
-            Fail(where, "must be a whole number from " + std::to_string(min) + " to " + std::to_string(max));
+            Fail(where, "must be a whole number from " + std::to_string(min) + " to " +
+                            std::to_string(max));
         }
-        const int64_t number = value.is_number_unsigned()
-                                   ? static_cast<int64_t>(std::min<uint64_t>(value.get<uint64_t>(), INT64_MAX))
-                                   : value.get<int64_t>();
+        const int64_t number =
+            value.is_number_unsigned()
+                ? static_cast<int64_t>(std::min<uint64_t>(value.get<uint64_t>(), INT64_MAX))
+                : value.get<int64_t>();
         if (number < min || number > max) {
-            Fail(where, std::to_string(number) + " is out of range (" + std::to_string(min) + " to " +
-                            std::to_string(max) + ")");
+            Fail(where, std::to_string(number) + " is out of range (" + std::to_string(min) +
+                            " to " + std::to_string(max) + ")");
         }
         return number;
     }
 
-    bool Flag(const Json& object, std::string_view key, const std::string& where, bool fallback) const {
+    bool Flag(const Json& object, std::string_view key, const std::string& where,
+              bool fallback) const {
         const Json* value = Find(object, key);
         if (value == nullptr) {
             return fallback;
@@ -119,7 +123,8 @@ public:
         return value->get<bool>();
     }
 
-    std::vector<std::string> Texts(const Json& object, std::string_view key, const std::string& where) const {
+    std::vector<std::string> Texts(const Json& object, std::string_view key,
+                                   const std::string& where) const {
         std::vector<std::string> result;
         const Json* value = Find(object, key);
         if (value == nullptr) {
@@ -142,7 +147,8 @@ public:
         const std::string value = Text(object, key, where, fallback);
         uint32_t address = 0;
         if (!nettext::ParseIpv4(value, address)) {
-            Fail(Join(where, key), "\"" + value + "\" is not an IPv4 address (four numbers 0-255 joined by dots)");
+            Fail(Join(where, key),
+                 "\"" + value + "\" is not an IPv4 address (four numbers 0-255 joined by dots)");
         }
         return value;
     }
@@ -161,25 +167,34 @@ public:
         return bytes;
     }
 
-    nettext::MacBytes Mac(const Json& object, std::string_view key, const std::string& where) const {
+    nettext::MacBytes Mac(const Json& object, std::string_view key,
+                          const std::string& where) const {
         const std::string value = Text(object, key, where);
         nettext::MacBytes mac{};
         if (!nettext::ParseMac(value, mac)) {
-            Fail(Join(where, key), "\"" + value + "\" is not a MAC address (six hex pairs such as 00-1B-21-3A-4F-5C)");
+            Fail(
+                Join(where, key),
+                "\"" + value + "\" is not a MAC address (six hex pairs such as 00-1B-21-3A-4F-5C)");
         }
         return mac;
     }
 
-private:
+  private:
     std::string source_;
 };
 
 // --- Registry values ---
 
 const std::pair<const char*, uint32_t> kTypeNames[] = {
-    {"REG_NONE", regtype::kNone},     {"REG_SZ", regtype::kSz},       {"REG_EXPAND_SZ", regtype::kExpandSz},
-    {"REG_BINARY", regtype::kBinary}, {"REG_DWORD", regtype::kDword}, {"REG_DWORD_BIG_ENDIAN", 5},
-    {"REG_LINK", 6},                  {"REG_MULTI_SZ", regtype::kMultiSz}, {"REG_QWORD", regtype::kQword},
+    {"REG_NONE", regtype::kNone},
+    {"REG_SZ", regtype::kSz},
+    {"REG_EXPAND_SZ", regtype::kExpandSz},
+    {"REG_BINARY", regtype::kBinary},
+    {"REG_DWORD", regtype::kDword},
+    {"REG_DWORD_BIG_ENDIAN", 5},
+    {"REG_LINK", 6},
+    {"REG_MULTI_SZ", regtype::kMultiSz},
+    {"REG_QWORD", regtype::kQword},
 };
 
 // A known type by its name, any other by its number.
@@ -288,9 +303,11 @@ Json ValueToJson(const SimRegistry::Value& value) {
             return *entries;
         }
     } else if (value.type == regtype::kDword && data.size() == 4) {
-        const uint32_t number = static_cast<uint32_t>(data[0]) | (static_cast<uint32_t>(data[1]) << 8) |
-                                (static_cast<uint32_t>(data[2]) << 16) | (static_cast<uint32_t>(data[3]) << 24);
-        // Values with the top bit set are written negative (ActiveTimeBias east of UTC, -1 for "all").
+        const uint32_t number =
+            static_cast<uint32_t>(data[0]) | (static_cast<uint32_t>(data[1]) << 8) |
+            (static_cast<uint32_t>(data[2]) << 16) | (static_cast<uint32_t>(data[3]) << 24);
+        // Values with the top bit set are written negative (ActiveTimeBias east of UTC, -1 for
+        // "all").
         if (number >= 0x80000000u) {
             return static_cast<int64_t>(static_cast<int32_t>(number));
         }
@@ -317,29 +334,32 @@ SimRegistry::Value ValueFromJson(const Reader& reader, const Json& json, const s
         const int64_t number = reader.NumberValue(json, where, INT32_MIN, UINT32_MAX);
         const auto bits = static_cast<uint32_t>(number);
         return {regtype::kDword,
-                {static_cast<uint8_t>(bits), static_cast<uint8_t>(bits >> 8), static_cast<uint8_t>(bits >> 16),
-                 static_cast<uint8_t>(bits >> 24)}};
+                {static_cast<uint8_t>(bits), static_cast<uint8_t>(bits >> 8),
+                 static_cast<uint8_t>(bits >> 16), static_cast<uint8_t>(bits >> 24)}};
     }
     if (json.is_array()) {
         std::vector<std::string> entries;
         for (size_t i = 0; i < json.size(); ++i) {
             if (!json[i].is_string() || json[i].get<std::string>().empty()) {
                 reader.Fail(where + "[" + std::to_string(i) + "]",
-                            "a multi-string entry must be non-empty text (use the \"hex\" form for other data)");
+                            "a multi-string entry must be non-empty text (use the \"hex\" form for "
+                            "other data)");
             }
             entries.push_back(json[i].get<std::string>());
         }
         return {regtype::kMultiSz, MultiStringBytes(entries)};
     }
     if (!json.is_object()) {
-        reader.Fail(where, "must be text (REG_SZ), a number (REG_DWORD), a list of texts (REG_MULTI_SZ) "
-                           "or an object with \"type\" and \"hex\", \"text\" or \"value\"");
+        reader.Fail(where,
+                    "must be text (REG_SZ), a number (REG_DWORD), a list of texts (REG_MULTI_SZ) "
+                    "or an object with \"type\" and \"hex\", \"text\" or \"value\"");
     }
     reader.OnlyKeys(json, {"type", "hex", "text", "value", "strings"}, where);
     const Json* typeJson = reader.Find(json, "type");
     uint32_t type = 0;
     if (typeJson == nullptr || !TypeFromName(*typeJson, type)) {
-        reader.Fail(Reader::Join(where, "type"), "must be a type name such as REG_BINARY, REG_EXPAND_SZ, REG_QWORD");
+        reader.Fail(Reader::Join(where, "type"),
+                    "must be a type name such as REG_BINARY, REG_EXPAND_SZ, REG_QWORD");
     }
     const int forms = (json.contains("hex") ? 1 : 0) + (json.contains("text") ? 1 : 0) +
                       (json.contains("value") ? 1 : 0) + (json.contains("strings") ? 1 : 0);
@@ -350,16 +370,19 @@ SimRegistry::Value ValueFromJson(const Reader& reader, const Json& json, const s
         std::string joined;
         if (hex->is_string()) {
             joined = hex->get<std::string>();
-        } else if (hex->is_array() && std::all_of(hex->begin(), hex->end(), [](const Json& l) { return l.is_string(); })) {
+        } else if (hex->is_array() && std::all_of(hex->begin(), hex->end(),
+                                                  [](const Json& l) { return l.is_string(); })) {
             for (const Json& line : *hex) {
                 joined += line.get<std::string>() + " ";
             }
         } else {
-            reader.Fail(Reader::Join(where, "hex"), "must be text of hex pairs or a list of such lines");
+            reader.Fail(Reader::Join(where, "hex"),
+                        "must be text of hex pairs or a list of such lines");
         }
         std::vector<uint8_t> bytes;
         if (!nettext::ParseHex(joined, bytes)) {
-            reader.Fail(Reader::Join(where, "hex"), "must hold pairs of hex digits (blanks between pairs are allowed)");
+            reader.Fail(Reader::Join(where, "hex"),
+                        "must hold pairs of hex digits (blanks between pairs are allowed)");
         }
         return {type, bytes};
     }
@@ -373,7 +396,9 @@ SimRegistry::Value ValueFromJson(const Reader& reader, const Json& json, const s
     if (!number.is_number_unsigned() && !number.is_number_integer()) {
         reader.Fail(Reader::Join(where, "value"), "must be a whole number");
     }
-    const uint64_t bits = number.is_number_unsigned() ? number.get<uint64_t>() : static_cast<uint64_t>(number.get<int64_t>());
+    const uint64_t bits = number.is_number_unsigned()
+                              ? number.get<uint64_t>()
+                              : static_cast<uint64_t>(number.get<int64_t>());
     std::vector<uint8_t> bytes;
     const size_t width = type == regtype::kQword ? 8 : 4;
     for (size_t i = 0; i < width; ++i) {
@@ -396,7 +421,8 @@ bool SplitRootPath(std::string_view full, RootKey& root, std::string& path) {
             return true;
         }
     }
-    for (const RootKey candidate : {RootKey::ClassesRoot, RootKey::CurrentUser, RootKey::LocalMachine, RootKey::Users}) {
+    for (const RootKey candidate :
+         {RootKey::ClassesRoot, RootKey::CurrentUser, RootKey::LocalMachine, RootKey::Users}) {
         if (text::EqualsIgnoreCase(rootName, platform::RootKeyName(candidate))) {
             root = candidate;
             return true;
@@ -410,8 +436,8 @@ bool SplitRootPath(std::string_view full, RootKey& root, std::string& path) {
 std::string FormatClock(OleDate date) {
     const CivilTime t = CivilFromDate(date);
     char buffer[32];
-    std::snprintf(buffer, sizeof buffer, "%04d-%02d-%02dT%02d:%02d:%02d", t.year, t.month, t.day, t.hour,
-                  t.minute, t.second);
+    std::snprintf(buffer, sizeof buffer, "%04d-%02d-%02dT%02d:%02d:%02d", t.year, t.month, t.day,
+                  t.hour, t.minute, t.second);
     return buffer;
 }
 
@@ -419,9 +445,10 @@ bool ParseClock(std::string_view value, OleDate& date) {
     int y = 0, mo = 0, d = 0, h = 0, mi = 0, s = 0;
     char sep = 0;
     const std::string copy(value);
-    if (std::sscanf(copy.c_str(), "%4d-%2d-%2d%c%2d:%2d:%2d", &y, &mo, &d, &sep, &h, &mi, &s) != 7 ||
-        (sep != 'T' && sep != ' ') || copy.size() != 19 || mo < 1 || mo > 12 || d < 1 || d > 31 || h > 23 ||
-        mi > 59 || s > 59 || y < 1980 || y > 2100) {
+    if (std::sscanf(copy.c_str(), "%4d-%2d-%2d%c%2d:%2d:%2d", &y, &mo, &d, &sep, &h, &mi, &s) !=
+            7 ||
+        (sep != 'T' && sep != ' ') || copy.size() != 19 || mo < 1 || mo > 12 || d < 1 || d > 31 ||
+        h > 23 || mi > 59 || s > 59 || y < 1980 || y > 2100) {
         return false;
     }
     date = DateFromCivil(y, mo, d, h, mi, s);
@@ -444,7 +471,9 @@ NetworkSetup ReadNetwork(const Reader& reader, const Json& json, const std::stri
     if (const Json* dhcp = reader.Find(json, "dhcp")) {
         const std::string at = Reader::Join(where, "dhcp");
         reader.ExpectObject(*dhcp, at);
-        reader.OnlyKeys(*dhcp, {"server", "address", "mask", "gateways", "dnsServers", "domain", "leaseSeconds"}, at);
+        reader.OnlyKeys(
+            *dhcp,
+            {"server", "address", "mask", "gateways", "dnsServers", "domain", "leaseSeconds"}, at);
         DhcpServerAnswer answer;
         answer.server = reader.Ipv4(*dhcp, "server", at);
         answer.address = reader.Ipv4(*dhcp, "address", at);
@@ -465,7 +494,8 @@ NetworkSetup ReadNetwork(const Reader& reader, const Json& json, const std::stri
             }
         }
         answer.domain = reader.Text(*dhcp, "domain", at, "");
-        answer.leaseSeconds = static_cast<uint32_t>(reader.Number(*dhcp, "leaseSeconds", at, 60, 0x7FFFFFFF, 86400));
+        answer.leaseSeconds =
+            static_cast<uint32_t>(reader.Number(*dhcp, "leaseSeconds", at, 60, 0x7FFFFFFF, 86400));
         network.dhcp = answer;
     }
     if (const Json* dhcpv6 = reader.Find(json, "dhcpv6")) {
@@ -484,20 +514,25 @@ NetworkSetup ReadNetwork(const Reader& reader, const Json& json, const std::stri
     if (const Json* router = reader.Find(json, "router")) {
         const std::string at = Reader::Join(where, "router");
         reader.ExpectObject(*router, at);
-        reader.OnlyKeys(*router, {"prefix", "router", "metric", "validLifetime", "preferredLifetime"}, at);
+        reader.OnlyKeys(*router,
+                        {"prefix", "router", "metric", "validLifetime", "preferredLifetime"}, at);
         RouterAdvertisement answer;
         answer.prefix = reader.Text(*router, "prefix", at);
         nettext::Ipv6Bytes bytes{};
         int length = 0;
         if (!nettext::ParseIpv6Prefix(answer.prefix, bytes, length) || length != 64) {
-            reader.Fail(Reader::Join(at, "prefix"), "\"" + answer.prefix + "\" is not a /64 IPv6 prefix such as 2001:db8:1::/64");
+            reader.Fail(
+                Reader::Join(at, "prefix"),
+                "\"" + answer.prefix + "\" is not a /64 IPv6 prefix such as 2001:db8:1::/64");
         }
         answer.router = reader.Text(*router, "router", at);
         reader.Ipv6Value(answer.router, Reader::Join(at, "router"));
-        answer.metric = static_cast<uint32_t>(reader.Number(*router, "metric", at, 0, UINT32_MAX, 256));
-        answer.validLifetime = static_cast<uint32_t>(reader.Number(*router, "validLifetime", at, 0, UINT32_MAX, 86400));
-        answer.preferredLifetime =
-            static_cast<uint32_t>(reader.Number(*router, "preferredLifetime", at, 0, UINT32_MAX, 14400));
+        answer.metric =
+            static_cast<uint32_t>(reader.Number(*router, "metric", at, 0, UINT32_MAX, 256));
+        answer.validLifetime = static_cast<uint32_t>(
+            reader.Number(*router, "validLifetime", at, 0, UINT32_MAX, 86400));
+        answer.preferredLifetime = static_cast<uint32_t>(
+            reader.Number(*router, "preferredLifetime", at, 0, UINT32_MAX, 14400));
         network.router = answer;
     }
     return network;
@@ -507,29 +542,38 @@ Json NetworkToJson(const NetworkSetup& network) {
     Json json = Json::object();
     if (network.dhcp) {
         const auto& d = *network.dhcp;
-        json["dhcp"] = Json{{"server", d.server}, {"address", d.address}, {"mask", d.mask},
-                            {"gateways", d.gateways}, {"dnsServers", d.dnsServers}};
+        json["dhcp"] = Json{{"server", d.server},
+                            {"address", d.address},
+                            {"mask", d.mask},
+                            {"gateways", d.gateways},
+                            {"dnsServers", d.dnsServers}};
         if (!d.domain.empty()) {
             json["dhcp"]["domain"] = d.domain;
         }
         json["dhcp"]["leaseSeconds"] = d.leaseSeconds;
     }
     if (network.dhcpv6) {
-        json["dhcpv6"] = Json{{"address", network.dhcpv6->address}, {"dnsServers", network.dhcpv6->dnsServers}};
+        json["dhcpv6"] =
+            Json{{"address", network.dhcpv6->address}, {"dnsServers", network.dhcpv6->dnsServers}};
     }
     if (network.router) {
         const auto& r = *network.router;
-        json["router"] = Json{{"prefix", r.prefix}, {"router", r.router}, {"metric", r.metric},
-                              {"validLifetime", r.validLifetime}, {"preferredLifetime", r.preferredLifetime}};
+        json["router"] = Json{{"prefix", r.prefix},
+                              {"router", r.router},
+                              {"metric", r.metric},
+                              {"validLifetime", r.validLifetime},
+                              {"preferredLifetime", r.preferredLifetime}};
     }
     return json;
 }
 
 DeviceEntry ReadDevice(const Reader& reader, const Json& json, const std::string& where) {
     reader.ExpectObject(json, where);
-    reader.OnlyKeys(json, {"description", "friendlyName", "hardwareIds", "manufacturer", "driverKey", "disabled",
-                           "configFlags", "present", "driver", "burnedInAddress", "interface", "live"},
-                    where);
+    reader.OnlyKeys(
+        json,
+        {"description", "friendlyName", "hardwareIds", "manufacturer", "driverKey", "disabled",
+         "configFlags", "present", "driver", "burnedInAddress", "interface", "live"},
+        where);
     DeviceEntry entry;
     entry.where = where;
     SimDevice& device = entry.device;
@@ -539,42 +583,60 @@ DeviceEntry ReadDevice(const Reader& reader, const Json& json, const std::string
     device.manufacturer = reader.Text(json, "manufacturer", where, "");
     device.driverKey = reader.Text(json, "driverKey", where);
     const std::string classGuid = "{4D36E972-E325-11CE-BFC1-08002BE10318}\\";
-    if (!text::StartsWithIgnoreCase(device.driverKey, classGuid) || device.driverKey.size() != classGuid.size() + 4 ||
-        !std::all_of(device.driverKey.end() - 4, device.driverKey.end(), [](char c) { return c >= '0' && c <= '9'; })) {
+    if (!text::StartsWithIgnoreCase(device.driverKey, classGuid) ||
+        device.driverKey.size() != classGuid.size() + 4 ||
+        !std::all_of(device.driverKey.end() - 4, device.driverKey.end(),
+                     [](char c) { return c >= '0' && c <= '9'; })) {
         reader.Fail(Reader::Join(where, "driverKey"),
-                    "\"" + device.driverKey + "\" is not a network driver key such as {4D36E972-E325-11CE-BFC1-08002BE10318}\\0001");
+                    "\"" + device.driverKey +
+                        "\" is not a network driver key such as "
+                        "{4D36E972-E325-11CE-BFC1-08002BE10318}\\0001");
     }
-    const auto otherFlags = static_cast<uint32_t>(reader.Number(json, "configFlags", where, 0, UINT32_MAX, 0));
+    const auto otherFlags =
+        static_cast<uint32_t>(reader.Number(json, "configFlags", where, 0, UINT32_MAX, 0));
     if (otherFlags & platform::kConfigFlagDisabled) {
-        reader.Fail(Reader::Join(where, "configFlags"), "bit 0 (disabled) is set with \"disabled\": true, not here");
+        reader.Fail(Reader::Join(where, "configFlags"),
+                    "bit 0 (disabled) is set with \"disabled\": true, not here");
     }
-    device.configFlags = otherFlags | (reader.Flag(json, "disabled", where, false) ? platform::kConfigFlagDisabled : 0);
+    device.configFlags =
+        otherFlags |
+        (reader.Flag(json, "disabled", where, false) ? platform::kConfigFlagDisabled : 0);
     device.present = reader.Flag(json, "present", where, true);
-    const bool bridgeId = !device.hardwareIds.empty() && device.hardwareIds.front() == "ms_bridgemp";
+    const bool bridgeId =
+        !device.hardwareIds.empty() && device.hardwareIds.front() == "ms_bridgemp";
     const std::string driver = reader.Text(json, "driver", where, bridgeId ? "bridge" : "wired");
     if (!DriverProfileFromName(driver, device.driver)) {
-        reader.Fail(Reader::Join(where, "driver"),
-                    "\"" + driver + "\" is not a driver profile (wired, wireless, ignores-network-address, bridge)");
+        reader.Fail(
+            Reader::Join(where, "driver"),
+            "\"" + driver +
+                "\" is not a driver profile (wired, wireless, ignores-network-address, bridge)");
     }
     device.burnedInAddress = reader.Mac(json, "burnedInAddress", where);
     if (const Json* iface = reader.Find(json, "interface")) {
         const std::string at = Reader::Join(where, "interface");
         reader.ExpectObject(*iface, at);
-        reader.OnlyKeys(*iface, {"index", "ipv6Index", "mtu", "speed", "description", "operStatus", "traffic", "network"}, at);
+        reader.OnlyKeys(*iface,
+                        {"index", "ipv6Index", "mtu", "speed", "description", "operStatus",
+                         "traffic", "network"},
+                        at);
         SimIpStack::InterfaceSpec spec;
         entry.hasIndex = reader.Find(*iface, "index") != nullptr;
         spec.index = static_cast<uint32_t>(reader.Number(*iface, "index", at, 2, 0x7FFFFFFF, 0));
-        spec.ipv6Index = static_cast<uint32_t>(reader.Number(*iface, "ipv6Index", at, 0, 0x7FFFFFFF, 0));
+        spec.ipv6Index =
+            static_cast<uint32_t>(reader.Number(*iface, "ipv6Index", at, 0, 0x7FFFFFFF, 0));
         spec.mtu = static_cast<uint32_t>(reader.Number(*iface, "mtu", at, 68, 65535, 1500));
-        spec.speed = static_cast<uint32_t>(reader.Number(*iface, "speed", at, 0, UINT32_MAX, 1000000000));
+        spec.speed =
+            static_cast<uint32_t>(reader.Number(*iface, "speed", at, 0, UINT32_MAX, 1000000000));
         spec.description = reader.Text(*iface, "description", at, "");
         spec.operStatus = static_cast<uint32_t>(reader.Number(*iface, "operStatus", at, 0, 5, 5));
         if (const Json* traffic = reader.Find(*iface, "traffic")) {
             const std::string t = Reader::Join(at, "traffic");
             reader.ExpectObject(*traffic, t);
             reader.OnlyKeys(*traffic, {"inBytesPerSecond", "outBytesPerSecond"}, t);
-            spec.inBytesPerSecond = static_cast<uint32_t>(reader.Number(*traffic, "inBytesPerSecond", t, 0, UINT32_MAX, 0));
-            spec.outBytesPerSecond = static_cast<uint32_t>(reader.Number(*traffic, "outBytesPerSecond", t, 0, UINT32_MAX, 0));
+            spec.inBytesPerSecond = static_cast<uint32_t>(
+                reader.Number(*traffic, "inBytesPerSecond", t, 0, UINT32_MAX, 0));
+            spec.outBytesPerSecond = static_cast<uint32_t>(
+                reader.Number(*traffic, "outBytesPerSecond", t, 0, UINT32_MAX, 0));
         }
         if (const Json* network = reader.Find(*iface, "network")) {
             spec.network = ReadNetwork(reader, *network, Reader::Join(at, "network"));
@@ -583,7 +645,8 @@ DeviceEntry ReadDevice(const Reader& reader, const Json& json, const std::string
     }
     if (const Json* live = reader.Find(json, "live")) {
         if (!device.interface) {
-            reader.Fail(Reader::Join(where, "live"), "a device without \"interface\" has no live state");
+            reader.Fail(Reader::Join(where, "live"),
+                        "a device without \"interface\" has no live state");
         }
         reader.ExpectObject(*live, Reader::Join(where, "live"));
         entry.live = *live;
@@ -623,7 +686,8 @@ Json DeviceToJson(const SimDevice& device) {
         }
         iface["operStatus"] = spec.operStatus;
         if (spec.inBytesPerSecond != 0 || spec.outBytesPerSecond != 0) {
-            iface["traffic"] = Json{{"inBytesPerSecond", spec.inBytesPerSecond}, {"outBytesPerSecond", spec.outBytesPerSecond}};
+            iface["traffic"] = Json{{"inBytesPerSecond", spec.inBytesPerSecond},
+                                    {"outBytesPerSecond", spec.outBytesPerSecond}};
         }
         const Json network = NetworkToJson(spec.network);
         if (!network.empty()) {
@@ -653,20 +717,27 @@ Json LiveToJson(const SimIpStack& stack, const SimIpStack::Interface& iface) {
     json["dhcpEnabled"] = iface.dhcpEnabled;
     json["dhcpv6Enabled"] = iface.dhcpv6Enabled;
     if (iface.lease) {
-        json["lease"] = Json{{"server", iface.lease->server}, {"obtained", iface.lease->obtained},
-                             {"expires", iface.lease->expires}, {"released", iface.lease->released}};
+        json["lease"] = Json{{"server", iface.lease->server},
+                             {"obtained", iface.lease->obtained},
+                             {"expires", iface.lease->expires},
+                             {"released", iface.lease->released}};
     }
     Json ipv4 = Json::array();
     for (const auto& a : iface.ipv4) {
-        ipv4.push_back(Json{{"address", nettext::FormatIpv4(a.address)}, {"mask", nettext::FormatIpv4(a.mask)},
-                            {"context", a.context}, {"dhcp", a.fromDhcp}});
+        ipv4.push_back(Json{{"address", nettext::FormatIpv4(a.address)},
+                            {"mask", nettext::FormatIpv4(a.mask)},
+                            {"context", a.context},
+                            {"dhcp", a.fromDhcp}});
     }
     json["ipv4"] = ipv4;
     Json routes4 = Json::array();
     for (const auto& r : iface.ipv4Routes) {
-        routes4.push_back(Json{{"destination", nettext::FormatIpv4(r.dest)}, {"mask", nettext::FormatIpv4(r.mask)},
-                               {"nextHop", nettext::FormatIpv4(r.nextHop)}, {"metric", r.metric},
-                               {"protocol", r.proto}, {"dhcp", r.fromDhcp}});
+        routes4.push_back(Json{{"destination", nettext::FormatIpv4(r.dest)},
+                               {"mask", nettext::FormatIpv4(r.mask)},
+                               {"nextHop", nettext::FormatIpv4(r.nextHop)},
+                               {"metric", r.metric},
+                               {"protocol", r.proto},
+                               {"dhcp", r.fromDhcp}});
     }
     json["ipv4Routes"] = routes4;
     Json ipv6 = Json::array();
@@ -684,21 +755,21 @@ Json LiveToJson(const SimIpStack& stack, const SimIpStack::Interface& iface) {
     json["ipv6"] = ipv6;
     Json routes6 = Json::array();
     for (const auto& r : iface.ipv6Routes) {
-        routes6.push_back(Json{
-            {"destination", nettext::FormatIpv6(r.destinationPrefix.prefix.ipv6) + "/" +
-                                std::to_string(r.destinationPrefix.prefixLength)},
-            {"nextHop", nettext::FormatIpv6(r.nextHop.ipv6)},
-            {"metric", r.metric},
-            {"protocol", r.protocol},
-            {"origin", r.origin},
-            {"sitePrefixLength", r.sitePrefixLength},
-            {"validLifetime", r.validLifetime},
-            {"preferredLifetime", r.preferredLifetime},
-            {"loopback", r.loopback},
-            {"autoconfigureAddress", r.autoconfigureAddress},
-            {"publish", r.publish},
-            {"immortal", r.immortal},
-            {"age", r.age}});
+        routes6.push_back(
+            Json{{"destination", nettext::FormatIpv6(r.destinationPrefix.prefix.ipv6) + "/" +
+                                     std::to_string(r.destinationPrefix.prefixLength)},
+                 {"nextHop", nettext::FormatIpv6(r.nextHop.ipv6)},
+                 {"metric", r.metric},
+                 {"protocol", r.protocol},
+                 {"origin", r.origin},
+                 {"sitePrefixLength", r.sitePrefixLength},
+                 {"validLifetime", r.validLifetime},
+                 {"preferredLifetime", r.preferredLifetime},
+                 {"loopback", r.loopback},
+                 {"autoconfigureAddress", r.autoconfigureAddress},
+                 {"publish", r.publish},
+                 {"immortal", r.immortal},
+                 {"age", r.age}});
     }
     json["ipv6Routes"] = routes6;
     return json;
@@ -706,22 +777,27 @@ Json LiveToJson(const SimIpStack& stack, const SimIpStack::Interface& iface) {
 
 SimIpStack::Interface LiveFromJson(const Reader& reader, const Json& json, const std::string& where,
                                    const SimIpStack::InterfaceSpec& spec) {
-    reader.OnlyKeys(json, {"running", "macAddress", "adminStatus", "operStatus", "inOctets", "outOctets", "ipv4Bound",
-                           "ipv6Bound", "interfaceMetric", "dhcpEnabled", "dhcpv6Enabled", "lease", "ipv4",
-                           "ipv4Routes", "ipv6", "ipv6Routes"},
+    reader.OnlyKeys(json,
+                    {"running", "macAddress", "adminStatus", "operStatus", "inOctets", "outOctets",
+                     "ipv4Bound", "ipv6Bound", "interfaceMetric", "dhcpEnabled", "dhcpv6Enabled",
+                     "lease", "ipv4", "ipv4Routes", "ipv6", "ipv6Routes"},
                     where);
     SimIpStack::Interface iface;
     iface.spec = spec;
     iface.running = reader.Flag(json, "running", where, true);
     iface.mac = reader.Mac(json, "macAddress", where);
-    iface.adminStatus = static_cast<uint32_t>(reader.Number(json, "adminStatus", where, 1, 3, iface.running ? 1 : 2));
-    iface.spec.operStatus = static_cast<uint32_t>(reader.Number(json, "operStatus", where, 0, 5, spec.operStatus));
-    iface.inOctets = static_cast<uint32_t>(reader.Number(json, "inOctets", where, 0, UINT32_MAX, 0));
-    iface.outOctets = static_cast<uint32_t>(reader.Number(json, "outOctets", where, 0, UINT32_MAX, 0));
+    iface.adminStatus = static_cast<uint32_t>(
+        reader.Number(json, "adminStatus", where, 1, 3, iface.running ? 1 : 2));
+    iface.spec.operStatus =
+        static_cast<uint32_t>(reader.Number(json, "operStatus", where, 0, 5, spec.operStatus));
+    iface.inOctets =
+        static_cast<uint32_t>(reader.Number(json, "inOctets", where, 0, UINT32_MAX, 0));
+    iface.outOctets =
+        static_cast<uint32_t>(reader.Number(json, "outOctets", where, 0, UINT32_MAX, 0));
     iface.ipv4Bound = reader.Flag(json, "ipv4Bound", where, false);
     iface.ipv6Bound = reader.Flag(json, "ipv6Bound", where, false);
-    iface.interfaceMetric = static_cast<uint32_t>(
-        reader.Number(json, "interfaceMetric", where, 0, UINT32_MAX, SimIpStack::AutomaticMetric(spec.speed)));
+    iface.interfaceMetric = static_cast<uint32_t>(reader.Number(
+        json, "interfaceMetric", where, 0, UINT32_MAX, SimIpStack::AutomaticMetric(spec.speed)));
     iface.dhcpEnabled = reader.Flag(json, "dhcpEnabled", where, false);
     iface.dhcpv6Enabled = reader.Flag(json, "dhcpv6Enabled", where, false);
     if (const Json* lease = reader.Find(json, "lease")) {
@@ -751,19 +827,20 @@ SimIpStack::Interface LiveFromJson(const Reader& reader, const Json& json, const
         const std::string at = Reader::Join(where, "ipv4") + "[" + std::to_string(i) + "]";
         reader.ExpectObject(ipv4[i], at);
         reader.OnlyKeys(ipv4[i], {"address", "mask", "context", "dhcp"}, at);
-        iface.ipv4.push_back(SimIpStack::Ipv4Address{reader.Ipv4Value(ipv4[i], "address", at),
-                                                     reader.Ipv4Value(ipv4[i], "mask", at),
-                                                     static_cast<uint32_t>(reader.Number(ipv4[i], "context", at, 1, UINT32_MAX)),
-                                                     reader.Flag(ipv4[i], "dhcp", at, false)});
+        iface.ipv4.push_back(SimIpStack::Ipv4Address{
+            reader.Ipv4Value(ipv4[i], "address", at), reader.Ipv4Value(ipv4[i], "mask", at),
+            static_cast<uint32_t>(reader.Number(ipv4[i], "context", at, 1, UINT32_MAX)),
+            reader.Flag(ipv4[i], "dhcp", at, false)});
     }
     const Json& routes4 = list("ipv4Routes");
     for (size_t i = 0; i < routes4.size(); ++i) {
         const std::string at = Reader::Join(where, "ipv4Routes") + "[" + std::to_string(i) + "]";
         reader.ExpectObject(routes4[i], at);
-        reader.OnlyKeys(routes4[i], {"destination", "mask", "nextHop", "metric", "protocol", "dhcp"}, at);
+        reader.OnlyKeys(routes4[i],
+                        {"destination", "mask", "nextHop", "metric", "protocol", "dhcp"}, at);
         iface.ipv4Routes.push_back(SimIpStack::Ipv4Route{
-            reader.Ipv4Value(routes4[i], "destination", at), reader.Ipv4Value(routes4[i], "mask", at),
-            reader.Ipv4Value(routes4[i], "nextHop", at),
+            reader.Ipv4Value(routes4[i], "destination", at),
+            reader.Ipv4Value(routes4[i], "mask", at), reader.Ipv4Value(routes4[i], "nextHop", at),
             static_cast<uint32_t>(reader.Number(routes4[i], "metric", at, 0, UINT32_MAX, 0)),
             static_cast<uint32_t>(reader.Number(routes4[i], "protocol", at, 0, UINT32_MAX, 3)),
             reader.Flag(routes4[i], "dhcp", at, false)});
@@ -773,23 +850,29 @@ SimIpStack::Interface LiveFromJson(const Reader& reader, const Json& json, const
     for (size_t i = 0; i < ipv6.size(); ++i) {
         const std::string at = Reader::Join(where, "ipv6") + "[" + std::to_string(i) + "]";
         reader.ExpectObject(ipv6[i], at);
-        reader.OnlyKeys(ipv6[i], {"address", "prefixLength", "prefixOrigin", "suffixOrigin", "validLifetime",
-                                  "preferredLifetime", "skipAsSource", "dadState", "created"},
+        reader.OnlyKeys(ipv6[i],
+                        {"address", "prefixLength", "prefixOrigin", "suffixOrigin", "validLifetime",
+                         "preferredLifetime", "skipAsSource", "dadState", "created"},
                         at);
         platform::UnicastRow row;
         row.address.family = platform::af::kInet6;
-        row.address.ipv6 = reader.Ipv6Value(reader.Text(ipv6[i], "address", at), Reader::Join(at, "address"));
+        row.address.ipv6 =
+            reader.Ipv6Value(reader.Text(ipv6[i], "address", at), Reader::Join(at, "address"));
         const bool linkLocal = row.address.ipv6[0] == 0xFE && (row.address.ipv6[1] & 0xC0) == 0x80;
         row.scopeId = linkLocal ? v6Index : 0;
         row.address.scopeId = row.scopeId;
         row.luid = spec.luid;
         row.ifIndex = v6Index;
-        row.onLinkPrefixLength = static_cast<uint8_t>(reader.Number(ipv6[i], "prefixLength", at, 0, 128));
-        row.prefixOrigin = static_cast<uint32_t>(reader.Number(ipv6[i], "prefixOrigin", at, 0, 16, 1));
-        row.suffixOrigin = static_cast<uint32_t>(reader.Number(ipv6[i], "suffixOrigin", at, 0, 16, 1));
-        row.validLifetime = static_cast<uint32_t>(reader.Number(ipv6[i], "validLifetime", at, 0, UINT32_MAX, UINT32_MAX));
-        row.preferredLifetime =
-            static_cast<uint32_t>(reader.Number(ipv6[i], "preferredLifetime", at, 0, UINT32_MAX, UINT32_MAX));
+        row.onLinkPrefixLength =
+            static_cast<uint8_t>(reader.Number(ipv6[i], "prefixLength", at, 0, 128));
+        row.prefixOrigin =
+            static_cast<uint32_t>(reader.Number(ipv6[i], "prefixOrigin", at, 0, 16, 1));
+        row.suffixOrigin =
+            static_cast<uint32_t>(reader.Number(ipv6[i], "suffixOrigin", at, 0, 16, 1));
+        row.validLifetime = static_cast<uint32_t>(
+            reader.Number(ipv6[i], "validLifetime", at, 0, UINT32_MAX, UINT32_MAX));
+        row.preferredLifetime = static_cast<uint32_t>(
+            reader.Number(ipv6[i], "preferredLifetime", at, 0, UINT32_MAX, UINT32_MAX));
         row.skipAsSource = reader.Flag(ipv6[i], "skipAsSource", at, false);
         row.dadState = static_cast<uint32_t>(reader.Number(ipv6[i], "dadState", at, 0, 4, 4));
         row.creationTimeStamp = reader.Number(ipv6[i], "created", at, 0, INT64_MAX, 0);
@@ -799,9 +882,10 @@ SimIpStack::Interface LiveFromJson(const Reader& reader, const Json& json, const
     for (size_t i = 0; i < routes6.size(); ++i) {
         const std::string at = Reader::Join(where, "ipv6Routes") + "[" + std::to_string(i) + "]";
         reader.ExpectObject(routes6[i], at);
-        reader.OnlyKeys(routes6[i], {"destination", "nextHop", "metric", "protocol", "origin", "sitePrefixLength",
-                                     "validLifetime", "preferredLifetime", "loopback", "autoconfigureAddress",
-                                     "publish", "immortal", "age"},
+        reader.OnlyKeys(routes6[i],
+                        {"destination", "nextHop", "metric", "protocol", "origin",
+                         "sitePrefixLength", "validLifetime", "preferredLifetime", "loopback",
+                         "autoconfigureAddress", "publish", "immortal", "age"},
                         at);
         platform::ForwardRow2 route;
         route.luid = spec.luid;
@@ -809,19 +893,26 @@ SimIpStack::Interface LiveFromJson(const Reader& reader, const Json& json, const
         int length = 0;
         const std::string dest = reader.Text(routes6[i], "destination", at);
         if (!nettext::ParseIpv6Prefix(dest, route.destinationPrefix.prefix.ipv6, length)) {
-            reader.Fail(Reader::Join(at, "destination"), "\"" + dest + "\" is not an IPv6 prefix such as ::/0");
+            reader.Fail(Reader::Join(at, "destination"),
+                        "\"" + dest + "\" is not an IPv6 prefix such as ::/0");
         }
         route.destinationPrefix.prefix.family = platform::af::kInet6;
         route.destinationPrefix.prefixLength = static_cast<uint8_t>(length);
         route.nextHop.family = platform::af::kInet6;
-        route.nextHop.ipv6 = reader.Ipv6Value(reader.Text(routes6[i], "nextHop", at), Reader::Join(at, "nextHop"));
-        route.metric = static_cast<uint32_t>(reader.Number(routes6[i], "metric", at, 0, UINT32_MAX, 256));
-        route.protocol = static_cast<uint32_t>(reader.Number(routes6[i], "protocol", at, 0, UINT32_MAX, 3));
-        route.origin = static_cast<uint32_t>(reader.Number(routes6[i], "origin", at, 0, UINT32_MAX, 0));
-        route.sitePrefixLength = static_cast<uint8_t>(reader.Number(routes6[i], "sitePrefixLength", at, 0, 255, 0));
-        route.validLifetime = static_cast<uint32_t>(reader.Number(routes6[i], "validLifetime", at, 0, UINT32_MAX, UINT32_MAX));
-        route.preferredLifetime =
-            static_cast<uint32_t>(reader.Number(routes6[i], "preferredLifetime", at, 0, UINT32_MAX, UINT32_MAX));
+        route.nextHop.ipv6 =
+            reader.Ipv6Value(reader.Text(routes6[i], "nextHop", at), Reader::Join(at, "nextHop"));
+        route.metric =
+            static_cast<uint32_t>(reader.Number(routes6[i], "metric", at, 0, UINT32_MAX, 256));
+        route.protocol =
+            static_cast<uint32_t>(reader.Number(routes6[i], "protocol", at, 0, UINT32_MAX, 3));
+        route.origin =
+            static_cast<uint32_t>(reader.Number(routes6[i], "origin", at, 0, UINT32_MAX, 0));
+        route.sitePrefixLength =
+            static_cast<uint8_t>(reader.Number(routes6[i], "sitePrefixLength", at, 0, 255, 0));
+        route.validLifetime = static_cast<uint32_t>(
+            reader.Number(routes6[i], "validLifetime", at, 0, UINT32_MAX, UINT32_MAX));
+        route.preferredLifetime = static_cast<uint32_t>(
+            reader.Number(routes6[i], "preferredLifetime", at, 0, UINT32_MAX, UINT32_MAX));
         route.loopback = reader.Flag(routes6[i], "loopback", at, true);
         route.autoconfigureAddress = reader.Flag(routes6[i], "autoconfigureAddress", at, true);
         route.publish = reader.Flag(routes6[i], "publish", at, false);
@@ -850,10 +941,14 @@ void LoadMachineText(std::string_view textValue, std::string_view sourceName, Ma
         reader.Fail("", "not valid JSON: " + what);
     }
     reader.ExpectObject(root, "the whole file");
-    reader.OnlyKeys(root, {"machineFile", "windows", "administrator", "clock", "folders", "ipStack", "devices", "registry"}, "");
+    reader.OnlyKeys(root,
+                    {"machineFile", "windows", "administrator", "clock", "folders", "ipStack",
+                     "devices", "registry"},
+                    "");
     const int64_t version = reader.Number(root, "machineFile", "", 1, 1000);
     if (version != kFormatVersion) {
-        reader.Fail("machineFile", "version " + std::to_string(version) + " is not known (this program reads version " +
+        reader.Fail("machineFile", "version " + std::to_string(version) +
+                                       " is not known (this program reads version " +
                                        std::to_string(kFormatVersion) + ")");
     }
 
@@ -861,27 +956,37 @@ void LoadMachineText(std::string_view textValue, std::string_view sourceName, Ma
     platform::OsVersionInfo os = machine.system.version;
     if (const Json* windows = reader.Find(root, "windows")) {
         reader.ExpectObject(*windows, "windows");
-        reader.OnlyKeys(*windows, {"version", "servicePack", "servicePackMajor", "servicePackMinor", "suiteMask", "productType"},
+        reader.OnlyKeys(*windows,
+                        {"version", "servicePack", "servicePackMajor", "servicePackMinor",
+                         "suiteMask", "productType"},
                         "windows");
         const std::string versionText = reader.Text(*windows, "version", "windows");
         const std::vector<std::string> parts = text::Split(versionText, ".");
         unsigned numbers[3] = {0, 0, 0};
         bool valid = parts.size() == 2 || parts.size() == 3;
         for (size_t i = 0; valid && i < parts.size(); ++i) {
-            const auto [end, error] = std::from_chars(parts[i].data(), parts[i].data() + parts[i].size(), numbers[i]);
-            valid = !parts[i].empty() && error == std::errc() && end == parts[i].data() + parts[i].size();
+            const auto [end, error] =
+                std::from_chars(parts[i].data(), parts[i].data() + parts[i].size(), numbers[i]);
+            valid = !parts[i].empty() && error == std::errc() &&
+                    end == parts[i].data() + parts[i].size();
         }
         if (!valid || numbers[0] < 5) {
-            reader.Fail("windows.version", "\"" + versionText + "\" is not a Windows version such as 5.1.2600 or 10.0.19045");
+            reader.Fail(
+                "windows.version",
+                "\"" + versionText + "\" is not a Windows version such as 5.1.2600 or 10.0.19045");
         }
         os.major = numbers[0];
         os.minor = numbers[1];
         os.build = numbers[2];
         os.servicePack = reader.Text(*windows, "servicePack", "windows", "");
-        os.servicePackMajor = static_cast<uint16_t>(reader.Number(*windows, "servicePackMajor", "windows", 0, 65535, 0));
-        os.servicePackMinor = static_cast<uint16_t>(reader.Number(*windows, "servicePackMinor", "windows", 0, 65535, 0));
-        os.suiteMask = static_cast<uint16_t>(reader.Number(*windows, "suiteMask", "windows", 0, 65535, 0));
-        os.productType = static_cast<uint8_t>(reader.Number(*windows, "productType", "windows", 1, 3, 1));
+        os.servicePackMajor = static_cast<uint16_t>(
+            reader.Number(*windows, "servicePackMajor", "windows", 0, 65535, 0));
+        os.servicePackMinor = static_cast<uint16_t>(
+            reader.Number(*windows, "servicePackMinor", "windows", 0, 65535, 0));
+        os.suiteMask =
+            static_cast<uint16_t>(reader.Number(*windows, "suiteMask", "windows", 0, 65535, 0));
+        os.productType =
+            static_cast<uint8_t>(reader.Number(*windows, "productType", "windows", 1, 3, 1));
     }
     const bool admin = reader.Flag(root, "administrator", "", true);
     std::optional<OleDate> clock;
@@ -889,7 +994,8 @@ void LoadMachineText(std::string_view textValue, std::string_view sourceName, Ma
         const std::string value = reader.Text(root, "clock", "");
         OleDate date;
         if (!ParseClock(value, date)) {
-            reader.Fail("clock", "\"" + value + "\" is not a local date and time such as 2026-12-07T06:15:30");
+            reader.Fail("clock", "\"" + value +
+                                     "\" is not a local date and time such as 2026-12-07T06:15:30");
         }
         clock = date;
     }
@@ -907,7 +1013,8 @@ void LoadMachineText(std::string_view textValue, std::string_view sourceName, Ma
     if (const Json* stack = reader.Find(root, "ipStack")) {
         reader.ExpectObject(*stack, "ipStack");
         reader.OnlyKeys(*stack, {"nextNteContext"}, "ipStack");
-        nextContext = static_cast<uint32_t>(reader.Number(*stack, "nextNteContext", "ipStack", 2, UINT32_MAX, nextContext));
+        nextContext = static_cast<uint32_t>(
+            reader.Number(*stack, "nextNteContext", "ipStack", 2, UINT32_MAX, nextContext));
     }
 
     // The registry, into a scratch registry first so that a bad value changes nothing.
@@ -923,10 +1030,13 @@ void LoadMachineText(std::string_view textValue, std::string_view sourceName, Ma
             std::string path;
             if (!SplitRootPath(fullPath, rootKey, path) || path.empty() ||
                 path.find("\\\\") != std::string::npos || path.back() == '\\') {
-                reader.Fail(where, "a key path must start with HKEY_LOCAL_MACHINE, HKEY_CURRENT_USER, HKEY_CLASSES_ROOT "
-                                   "or HKEY_USERS (or HKLM, HKCU, HKCR, HKU) and name a key below it");
+                reader.Fail(where,
+                            "a key path must start with HKEY_LOCAL_MACHINE, HKEY_CURRENT_USER, "
+                            "HKEY_CLASSES_ROOT "
+                            "or HKEY_USERS (or HKLM, HKCU, HKCR, HKU) and name a key below it");
             }
-            const std::string folded = std::string(platform::RootKeyName(rootKey)) + "\\" + text::ToLower(path);
+            const std::string folded =
+                std::string(platform::RootKeyName(rootKey)) + "\\" + text::ToLower(path);
             if (!seenKeys.insert(folded).second) {
                 reader.Fail(where, "the key is listed twice (names of keys ignore letter case)");
             }
@@ -938,7 +1048,8 @@ void LoadMachineText(std::string_view textValue, std::string_view sourceName, Ma
             for (const auto& [name, valueJson] : keyJson.items()) {
                 const std::string at = where + "[\"" + name + "\"]";
                 if (!seenValues.insert(text::ToLower(name)).second) {
-                    reader.Fail(at, "the value is listed twice (names of values ignore letter case)");
+                    reader.Fail(at,
+                                "the value is listed twice (names of values ignore letter case)");
                 }
                 values.emplace_back(rootKey, path, name, ValueFromJson(reader, valueJson, at));
             }
@@ -955,7 +1066,8 @@ void LoadMachineText(std::string_view textValue, std::string_view sourceName, Ma
             reader.Fail("devices", "must be a list [ ... ] of devices");
         }
         for (size_t i = 0; i < devices->size(); ++i) {
-            entries.push_back(ReadDevice(reader, (*devices)[i], "devices[" + std::to_string(i) + "]"));
+            entries.push_back(
+                ReadDevice(reader, (*devices)[i], "devices[" + std::to_string(i) + "]"));
         }
     }
     std::map<std::string, std::string> driverKeys;
@@ -964,19 +1076,26 @@ void LoadMachineText(std::string_view textValue, std::string_view sourceName, Ma
     for (const DeviceEntry& entry : entries) {
         const std::string folded = text::ToLower(entry.device.driverKey);
         if (const auto [it, added] = driverKeys.emplace(folded, entry.where); !added) {
-            reader.Fail(entry.where + ".driverKey", "\"" + entry.device.driverKey + "\" is also the driver key of " + it->second);
+            reader.Fail(
+                entry.where + ".driverKey",
+                "\"" + entry.device.driverKey + "\" is also the driver key of " + it->second);
         }
         if (entry.device.interface && entry.hasIndex) {
             const uint32_t index = entry.device.interface->index;
             if (const auto [it, added] = indexes.emplace(index, entry.where); !added) {
-                reader.Fail(entry.where + ".interface.index", std::to_string(index) + " is also the index of " + it->second);
+                reader.Fail(entry.where + ".interface.index",
+                            std::to_string(index) + " is also the index of " + it->second);
             }
             highest = std::max(highest, index);
         }
         if (entry.device.interface &&
-            !scratch.GetString(RootKey::LocalMachine, kClassRoot + entry.device.driverKey, "NetCfgInstanceId")) {
-            reader.Fail(entry.where, "its class key HKEY_LOCAL_MACHINE\\" + std::string(kClassRoot) + entry.device.driverKey +
-                                         " has no NetCfgInstanceId value in \"registry\" (needed for its interface)");
+            !scratch.GetString(RootKey::LocalMachine, kClassRoot + entry.device.driverKey,
+                               "NetCfgInstanceId")) {
+            reader.Fail(
+                entry.where,
+                "its class key HKEY_LOCAL_MACHINE\\" + std::string(kClassRoot) +
+                    entry.device.driverKey +
+                    " has no NetCfgInstanceId value in \"registry\" (needed for its interface)");
         }
     }
     for (DeviceEntry& entry : entries) {
@@ -998,9 +1117,11 @@ void LoadMachineText(std::string_view textValue, std::string_view sourceName, Ma
             if (!spec) {
                 reader.Fail(entry.where + ".live", "the device has no interface to restore");
             }
-            SimIpStack::Interface live = LiveFromJson(reader, *entry.live, entry.where + ".live", *spec);
+            SimIpStack::Interface live =
+                LiveFromJson(reader, *entry.live, entry.where + ".live", *spec);
             if (live.running && (entry.device.Disabled() || !entry.device.present)) {
-                reader.Fail(entry.where + ".live.running", "a disabled or absent device cannot be running");
+                reader.Fail(entry.where + ".live.running",
+                            "a disabled or absent device cannot be running");
             }
             restored[i] = std::move(live);
         }
@@ -1027,7 +1148,8 @@ void LoadMachineText(std::string_view textValue, std::string_view sourceName, Ma
         const bool hasLive = restored[i].has_value();
         const size_t position = machine.devices.Add(entries[i].device, !hasLive);
         if (hasLive) {
-            // The spec's LUID default depends on the device's position: take it from the device now.
+            // The spec's LUID default depends on the device's position: take it from the device
+            // now.
             const auto spec = machine.devices.InterfaceOf(machine.devices.Devices()[position]);
             SimIpStack::Interface live = *restored[i];
             const uint32_t operStatus = live.spec.operStatus;
@@ -1062,7 +1184,8 @@ std::string MachineText(const Machine& machine) {
     root["machineFile"] = kFormatVersion;
     const auto& os = machine.system.version;
     Json windows = Json::object();
-    windows["version"] = std::to_string(os.major) + "." + std::to_string(os.minor) + "." + std::to_string(os.build);
+    windows["version"] =
+        std::to_string(os.major) + "." + std::to_string(os.minor) + "." + std::to_string(os.build);
     windows["servicePack"] = os.servicePack;
     windows["servicePackMajor"] = os.servicePackMajor;
     windows["servicePackMinor"] = os.servicePackMinor;
@@ -1089,14 +1212,15 @@ std::string MachineText(const Machine& machine) {
     root["devices"] = devices;
 
     Json registry = Json::object();
-    machine.registry.ForEachKey([&](RootKey rootKey, const std::string& path,
-                                    const std::vector<std::pair<std::string, SimRegistry::Value>>& keyValues) {
-        Json key = Json::object();
-        for (const auto& [name, value] : keyValues) {
-            key[name] = ValueToJson(value);
-        }
-        registry[std::string(platform::RootKeyName(rootKey)) + "\\" + path] = key;
-    });
+    machine.registry.ForEachKey(
+        [&](RootKey rootKey, const std::string& path,
+            const std::vector<std::pair<std::string, SimRegistry::Value>>& keyValues) {
+            Json key = Json::object();
+            for (const auto& [name, value] : keyValues) {
+                key[name] = ValueToJson(value);
+            }
+            registry[std::string(platform::RootKeyName(rootKey)) + "\\" + path] = key;
+        });
     root["registry"] = registry;
     return root.dump(2) + "\n";
 }

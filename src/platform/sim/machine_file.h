@@ -12,7 +12,7 @@ class Machine;
 // A machine file that cannot be read or used. The message names the file, the entry (as a path
 // like devices[2].interface.index or registry["HKEY_LOCAL_MACHINE\..."]) and what is wrong.
 class MachineFileError : public std::runtime_error {
-public:
+  public:
     using std::runtime_error::runtime_error;
 };
 

@@ -51,22 +51,27 @@ std::vector<uint8_t> MultiStringData(const std::vector<std::string>& values) {
 
 }  // namespace
 
-const platform::Guid SimDevices::kNetClassGuid{0x4D36E972, 0xE325, 0x11CE,
-                                               {0xBF, 0xC1, 0x08, 0x00, 0x2B, 0xE1, 0x03, 0x18}};
+const platform::Guid SimDevices::kNetClassGuid{
+    0x4D36E972, 0xE325, 0x11CE, {0xBF, 0xC1, 0x08, 0x00, 0x2B, 0xE1, 0x03, 0x18}};
 
 std::string_view DriverProfileName(DriverProfile profile) {
     switch (profile) {
-        case DriverProfile::Wired: return "wired";
-        case DriverProfile::Wireless: return "wireless";
-        case DriverProfile::IgnoresNetworkAddress: return "ignores-network-address";
-        case DriverProfile::Bridge: return "bridge";
+        case DriverProfile::Wired:
+            return "wired";
+        case DriverProfile::Wireless:
+            return "wireless";
+        case DriverProfile::IgnoresNetworkAddress:
+            return "ignores-network-address";
+        case DriverProfile::Bridge:
+            return "bridge";
     }
     return "";
 }
 
 bool DriverProfileFromName(std::string_view name, DriverProfile& profile) {
-    for (const DriverProfile candidate : {DriverProfile::Wired, DriverProfile::Wireless,
-                                          DriverProfile::IgnoresNetworkAddress, DriverProfile::Bridge}) {
+    for (const DriverProfile candidate :
+         {DriverProfile::Wired, DriverProfile::Wireless, DriverProfile::IgnoresNetworkAddress,
+          DriverProfile::Bridge}) {
         if (text::EqualsIgnoreCase(name, DriverProfileName(candidate))) {
             profile = candidate;
             return true;
@@ -123,9 +128,11 @@ std::optional<SimIpStack::InterfaceSpec> SimDevices::InterfaceOf(const SimDevice
     }
     SimIpStack::InterfaceSpec spec = *device.interface;
     spec.guid = *guid;
-    const uint32_t defaultType = device.driver == DriverProfile::Wireless ? platform::iftype::kIeee80211
-                                                                          : platform::iftype::kEthernet;
-    spec.type = registry_.GetDword(RootKey::LocalMachine, classKey, "*IfType").value_or(defaultType);
+    const uint32_t defaultType = device.driver == DriverProfile::Wireless
+                                     ? platform::iftype::kIeee80211
+                                     : platform::iftype::kEthernet;
+    spec.type =
+        registry_.GetDword(RootKey::LocalMachine, classKey, "*IfType").value_or(defaultType);
     // Without a NetLuidIndex value the device's place in the machine decides.
     uint32_t position = 0;
     for (size_t i = 0; i < devices_.size(); ++i) {
@@ -144,7 +151,8 @@ std::optional<SimIpStack::InterfaceSpec> SimDevices::InterfaceOf(const SimDevice
 }
 
 std::array<uint8_t, 6> SimDevices::AddressDriverReads(const SimDevice& device) const {
-    if (device.driver == DriverProfile::IgnoresNetworkAddress || device.driver == DriverProfile::Bridge) {
+    if (device.driver == DriverProfile::IgnoresNetworkAddress ||
+        device.driver == DriverProfile::Bridge) {
         return device.burnedInAddress;
     }
     const auto value =
@@ -230,7 +238,8 @@ void SimDevices::InjectFailure(Call call, Status code, int times, std::string_vi
 
 std::optional<platform::Status> SimDevices::Injected(Call call, std::string_view driverKey) {
     for (auto it = failures_.begin(); it != failures_.end(); ++it) {
-        if (it->call != call || (!it->driverKey.empty() && !text::EqualsIgnoreCase(it->driverKey, driverKey))) {
+        if (it->call != call ||
+            (!it->driverKey.empty() && !text::EqualsIgnoreCase(it->driverKey, driverKey))) {
             continue;
         }
         const Status code = it->status;
@@ -293,8 +302,10 @@ const size_t* SimDevices::Resolve(DevInfoSet set, const DevInfoData& device) {
         return nullptr;
     }
     const auto& members = it->second.devices;
-    const auto found = std::find(members.begin(), members.end(), static_cast<size_t>(device.devInst) - 1);
-    if (device.size != kDevInfoDataSize || device.reserved != set || device.devInst == 0 || found == members.end()) {
+    const auto found =
+        std::find(members.begin(), members.end(), static_cast<size_t>(device.devInst) - 1);
+    if (device.size != kDevInfoDataSize || device.reserved != set || device.devInst == 0 ||
+        found == members.end()) {
         Fail(status::kInvalidParameter);
         return nullptr;
     }
@@ -326,24 +337,39 @@ bool SimDevices::GetDeviceRegistryProperty(DevInfoSet set, const DevInfoData& de
         }
     };
     switch (property) {
-        case platform::spdrp::kDeviceDesc: text(dev.description); break;
+        case platform::spdrp::kDeviceDesc:
+            text(dev.description);
+            break;
         case platform::spdrp::kHardwareId:
             if (!dev.hardwareIds.empty()) {
                 type = regtype::kMultiSz;
                 data = MultiStringData(dev.hardwareIds);
             }
             break;
-        case platform::spdrp::kDriver: text(dev.driverKey); break;
+        case platform::spdrp::kDriver:
+            text(dev.driverKey);
+            break;
         case platform::spdrp::kConfigFlags:
             type = regtype::kDword;
-            data = {static_cast<uint8_t>(dev.configFlags), static_cast<uint8_t>(dev.configFlags >> 8),
-                    static_cast<uint8_t>(dev.configFlags >> 16), static_cast<uint8_t>(dev.configFlags >> 24)};
+            data = {static_cast<uint8_t>(dev.configFlags),
+                    static_cast<uint8_t>(dev.configFlags >> 8),
+                    static_cast<uint8_t>(dev.configFlags >> 16),
+                    static_cast<uint8_t>(dev.configFlags >> 24)};
             break;
-        case platform::spdrp::kMfg: text(dev.manufacturer); break;
-        case platform::spdrp::kFriendlyName: text(dev.friendlyName); break;
-        case kSpdrpClass: text("Net"); break;
-        case kSpdrpClassGuid: text("{4d36e972-e325-11ce-bfc1-08002be10318}"); break;
-        default: break;
+        case platform::spdrp::kMfg:
+            text(dev.manufacturer);
+            break;
+        case platform::spdrp::kFriendlyName:
+            text(dev.friendlyName);
+            break;
+        case kSpdrpClass:
+            text("Net");
+            break;
+        case kSpdrpClassGuid:
+            text("{4d36e972-e325-11ce-bfc1-08002be10318}");
+            break;
+        default:
+            break;
     }
     if (data.empty()) {
         return Fail(status::kInvalidData);  // the device has no such property
@@ -421,9 +447,14 @@ bool SimDevices::ChangeState(DevInfoSet set, const DevInfoData& device) {
                 Start(position);
             }
             break;
-        case kDicsStart: Start(position); break;
-        case kDicsStop: Stop(position); break;
-        default: break;
+        case kDicsStart:
+            Start(position);
+            break;
+        case kDicsStop:
+            Stop(position);
+            break;
+        default:
+            break;
     }
     stateChanges_.push_back(StateChange{dev.driverKey, change});
     lastError_ = status::kSuccess;

@@ -30,12 +30,12 @@ bool DriverProfileFromName(std::string_view name, DriverProfile& profile);
 // One network-class device of the simulated machine.
 struct SimDevice {
     std::string description;
-    std::string friendlyName;                // empty: the device has no friendly name
-    std::vector<std::string> hardwareIds;    // the first is the one the program reads
-    std::string manufacturer;                // empty: no such property
-    std::string driverKey;                   // "{4D36E972-E325-11CE-BFC1-08002BE10318}\0007"
-    uint32_t configFlags = 0;                // bit 0: disabled
-    bool present = true;                     // false: the hardware is not in the machine
+    std::string friendlyName;              // empty: the device has no friendly name
+    std::vector<std::string> hardwareIds;  // the first is the one the program reads
+    std::string manufacturer;              // empty: no such property
+    std::string driverKey;                 // "{4D36E972-E325-11CE-BFC1-08002BE10318}\0007"
+    uint32_t configFlags = 0;              // bit 0: disabled
+    bool present = true;                   // false: the hardware is not in the machine
     DriverProfile driver = DriverProfile::Wired;
     std::array<uint8_t, 6> burnedInAddress{};
     // The interface the driver registers with TCP/IP when it runs. Its GUID, LUID and type are
@@ -52,17 +52,24 @@ struct SimDevice {
 // changes through DIF_PROPERTYCHANGE parameters. Disabling a device takes its interface out of the
 // IP stack; enabling it brings the interface back with the address its driver reads.
 class SimDevices : public platform::DeviceApi {
-public:
+  public:
     using Status = platform::Status;
 
-    enum class Call { GetClassDevs, EnumDeviceInfo, GetDeviceRegistryProperty, SetClassInstallParams, ChangeState };
+    enum class Call {
+        GetClassDevs,
+        EnumDeviceInfo,
+        GetDeviceRegistryProperty,
+        SetClassInstallParams,
+        ChangeState
+    };
 
     struct StateChange {
         std::string driverKey;
         uint32_t stateChange;  // 1 enable, 2 disable, 3 property change (restart)
     };
 
-    SimDevices(SimRegistry& registry, SimIpStack& ipStack) : registry_(registry), ipStack_(ipStack) {}
+    SimDevices(SimRegistry& registry, SimIpStack& ipStack)
+        : registry_(registry), ipStack_(ipStack) {}
 
     // --- DeviceApi ---
     platform::DevInfoSet GetClassDevs(const platform::Guid& classGuid, uint32_t flags) override;
@@ -111,7 +118,7 @@ public:
     // The network device class.
     static const platform::Guid kNetClassGuid;
 
-private:
+  private:
     struct Set {
         std::vector<size_t> devices;  // positions in devices_
         std::map<size_t, platform::PropChangeParams> params;

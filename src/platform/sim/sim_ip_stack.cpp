@@ -20,7 +20,8 @@ using Ipv6Bytes = nettext::Ipv6Bytes;
 namespace {
 
 constexpr RootKey kHklm = RootKey::LocalMachine;
-constexpr const char* kTcpipInterfaces = "SYSTEM\\CurrentControlSet\\Services\\Tcpip\\Parameters\\Interfaces\\";
+constexpr const char* kTcpipInterfaces =
+    "SYSTEM\\CurrentControlSet\\Services\\Tcpip\\Parameters\\Interfaces\\";
 constexpr const char* kTcpip6Interfaces =
     "SYSTEM\\CurrentControlSet\\Services\\Tcpip6\\Parameters\\Interfaces\\";
 constexpr const char* kTcpipLinkage = "SYSTEM\\CurrentControlSet\\Services\\Tcpip\\Linkage";
@@ -134,7 +135,9 @@ bool IsZero(const Ipv6Bytes& bytes) {
     return std::all_of(bytes.begin(), bytes.end(), [](uint8_t b) { return b == 0; });
 }
 
-bool IsLinkLocal(const Ipv6Bytes& bytes) { return bytes[0] == 0xFE && (bytes[1] & 0xC0) == 0x80; }
+bool IsLinkLocal(const Ipv6Bytes& bytes) {
+    return bytes[0] == 0xFE && (bytes[1] & 0xC0) == 0x80;
+}
 
 bool IsLoopbackV6(const Ipv6Bytes& bytes) {
     Ipv6Bytes loopback{};
@@ -173,7 +176,9 @@ Status CheckUnicastIpv4(uint32_t address, uint32_t mask, bool loopbackInterface)
     return status::kSuccess;
 }
 
-std::string AdapterName(const std::string& guid) { return kAdapterNamePrefix + guid; }
+std::string AdapterName(const std::string& guid) {
+    return kAdapterNamePrefix + guid;
+}
 
 bool SameIpv6Route(const ForwardRow2& a, const ForwardRow2& b) {
     return a.destinationPrefix.prefix.ipv6 == b.destinationPrefix.prefix.ipv6 &&
@@ -189,7 +194,9 @@ SimIpStack::SimIpStack(SimRegistry& registry, VirtualClock& clock,
     AddLoopback();
 }
 
-bool SimIpStack::Vista() const { return version_.major >= 6; }
+bool SimIpStack::Vista() const {
+    return version_.major >= 6;
+}
 
 bool SimIpStack::HasIpv6() const {
     return version_.major > 5 || (version_.major == 5 && version_.minor >= 1);
@@ -235,8 +242,8 @@ void SimIpStack::AddLoopback() {
     loop.ipv4.push_back(Ipv4Address{address, nettext::PrefixToMask(8), 1, false});
     Ipv6Bytes one{};
     one[15] = 1;
-    loop.ipv6.push_back(MakeIpv6Row(loop, one, 128, kOriginWellKnown, kOriginWellKnown, kInfinite,
-                                    kInfinite));
+    loop.ipv6.push_back(
+        MakeIpv6Row(loop, one, 128, kOriginWellKnown, kOriginWellKnown, kInfinite, kInfinite));
     interfaces_.push_back(std::move(loop));
 }
 
@@ -258,16 +265,21 @@ void SimIpStack::InjectFailure(Call call, Status code, int times) {
     failures_.push_back(Failure{call, code, times < 0 ? -1 : times});
 }
 
-void SimIpStack::ClearFailures() { failures_.clear(); }
+void SimIpStack::ClearFailures() {
+    failures_.clear();
+}
 
 int64_t SimIpStack::UtcNow() const {
     // ActiveTimeBias: UTC = local time + bias (minutes).
-    const auto bias = static_cast<int32_t>(registry_.GetDword(kHklm, kTimeZone, "ActiveTimeBias").value_or(0));
+    const auto bias =
+        static_cast<int32_t>(registry_.GetDword(kHklm, kTimeZone, "ActiveTimeBias").value_or(0));
     const double days = clock_.Now().Linear() + bias / 1440.0;
     return static_cast<int64_t>(std::llround((days - 25569.0) * 86400.0));
 }
 
-uint32_t SimIpStack::NewContext() { return nextNteContext++; }
+uint32_t SimIpStack::NewContext() {
+    return nextNteContext++;
+}
 
 uint32_t SimIpStack::ReportedType(uint32_t type) const {
     // Before Windows 6.0 a wireless interface reports itself as Ethernet.
@@ -340,7 +352,8 @@ SimIpStack::Interface* SimIpStack::FindRunningByName(std::u16string_view name) {
     if (!text::StartsWithIgnoreCase(text8, kAdapterNamePrefix)) {
         return nullptr;
     }
-    Interface* iface = FindInterface(std::string_view(text8).substr(std::string_view(kAdapterNamePrefix).size()));
+    Interface* iface =
+        FindInterface(std::string_view(text8).substr(std::string_view(kAdapterNamePrefix).size()));
     return iface != nullptr && iface->running && iface->ipv4Bound ? iface : nullptr;
 }
 
@@ -362,7 +375,8 @@ uint32_t SimIpStack::InOctets(const Interface& iface) const {
     if (!iface.running || clock_.Milliseconds() < iface.countersSinceMs) {
         return iface.inOctets;
     }
-    const uint64_t gained = iface.spec.inBytesPerSecond * (clock_.Milliseconds() - iface.countersSinceMs) / 1000;
+    const uint64_t gained =
+        iface.spec.inBytesPerSecond * (clock_.Milliseconds() - iface.countersSinceMs) / 1000;
     return static_cast<uint32_t>(iface.inOctets + gained);
 }
 
@@ -370,7 +384,8 @@ uint32_t SimIpStack::OutOctets(const Interface& iface) const {
     if (!iface.running || clock_.Milliseconds() < iface.countersSinceMs) {
         return iface.outOctets;
     }
-    const uint64_t gained = iface.spec.outBytesPerSecond * (clock_.Milliseconds() - iface.countersSinceMs) / 1000;
+    const uint64_t gained =
+        iface.spec.outBytesPerSecond * (clock_.Milliseconds() - iface.countersSinceMs) / 1000;
     return static_cast<uint32_t>(iface.outOctets + gained);
 }
 
@@ -531,23 +546,24 @@ void SimIpStack::ApplyPersistentRoutes(Interface& iface) {
             !nettext::ParseIpv4(parts[1], mask) || !nettext::ParseIpv4(parts[2], gateway)) {
             continue;
         }
-        const bool onLink = std::any_of(iface.ipv4.begin(), iface.ipv4.end(), [&](const Ipv4Address& a) {
-            return (a.address & a.mask) == (gateway & a.mask);
-        });
+        const bool onLink = std::any_of(
+            iface.ipv4.begin(), iface.ipv4.end(),
+            [&](const Ipv4Address& a) { return (a.address & a.mask) == (gateway & a.mask); });
         if (!onLink) {
             continue;
         }
         const long metric = std::strtol(parts[3].c_str(), nullptr, 10);
-        AddUniqueIpv4Route(iface, Ipv4Route{dest, mask, gateway,
-                                            metric < 0 ? 0u : static_cast<uint32_t>(metric),
-                                            kProtoNetMgmt, false});
+        AddUniqueIpv4Route(
+            iface, Ipv4Route{dest, mask, gateway, metric < 0 ? 0u : static_cast<uint32_t>(metric),
+                             kProtoNetMgmt, false});
     }
 }
 
 void SimIpStack::AddUniqueIpv4Route(Interface& iface, const Ipv4Route& route) {
-    const bool present = std::any_of(iface.ipv4Routes.begin(), iface.ipv4Routes.end(), [&](const Ipv4Route& r) {
-        return r.dest == route.dest && r.mask == route.mask && r.nextHop == route.nextHop;
-    });
+    const bool present =
+        std::any_of(iface.ipv4Routes.begin(), iface.ipv4Routes.end(), [&](const Ipv4Route& r) {
+            return r.dest == route.dest && r.mask == route.mask && r.nextHop == route.nextHop;
+        });
     if (!present) {
         iface.ipv4Routes.push_back(route);
     }
@@ -673,9 +689,9 @@ void SimIpStack::ApplyStoredIpv6(Interface& iface) {
         return;
     }
     const auto addRow = [&](const UnicastRow& row) {
-        const bool present = std::any_of(iface.ipv6.begin(), iface.ipv6.end(), [&](const UnicastRow& r) {
-            return r.address.ipv6 == row.address.ipv6;
-        });
+        const bool present =
+            std::any_of(iface.ipv6.begin(), iface.ipv6.end(),
+                        [&](const UnicastRow& r) { return r.address.ipv6 == row.address.ipv6; });
         if (!present) {
             iface.ipv6.push_back(row);
         }
@@ -739,8 +755,8 @@ void SimIpStack::ApplyStoredIpv6(Interface& iface) {
             if (metric == kInfinite) {
                 metric = kDefaultIpv6RouteMetric;
             }
-            AddUniqueIpv6Route(iface, MakeIpv6Route(iface, MaskPrefix(destBytes, length[0]), length[0],
-                                                    hopBytes, metric, kProtoNetMgmt));
+            AddUniqueIpv6Route(iface, MakeIpv6Route(iface, MaskPrefix(destBytes, length[0]),
+                                                    length[0], hopBytes, metric, kProtoNetMgmt));
         }
     }
     iface.dhcpv6Enabled = managed;
@@ -749,12 +765,15 @@ void SimIpStack::ApplyStoredIpv6(Interface& iface) {
     Ipv6Bytes prefix{};
     Ipv6Bytes routerAddress{};
     int prefixLength = 0;
-    if (routerDiscovery != 0 && router && nettext::ParseIpv6Prefix(router->prefix, prefix, prefixLength) &&
+    if (routerDiscovery != 0 && router &&
+        nettext::ParseIpv6Prefix(router->prefix, prefix, prefixLength) &&
         nettext::ParseIpv6(router->router, routerAddress)) {
         addRow(MakeIpv6Row(iface, Eui64Address(MaskPrefix(prefix, 64), iface.mac),
                            static_cast<uint8_t>(prefixLength), kPrefixOriginRouterAdvertisement,
-                           kSuffixOriginLinkLayer, router->validLifetime, router->preferredLifetime));
-        ForwardRow2 route = MakeIpv6Route(iface, Ipv6Bytes{}, 0, routerAddress, router->metric, kProtoLocal);
+                           kSuffixOriginLinkLayer, router->validLifetime,
+                           router->preferredLifetime));
+        ForwardRow2 route =
+            MakeIpv6Route(iface, Ipv6Bytes{}, 0, routerAddress, router->metric, kProtoLocal);
         route.origin = 3;  // router advertisement
         route.validLifetime = router->validLifetime;
         route.preferredLifetime = router->validLifetime;
@@ -846,7 +865,8 @@ Status SimIpStack::GetIfEntry(platform::MibIfRow& row) {
     row.operStatus = iface->running ? iface->spec.operStatus : 0;
     row.inOctets = InOctets(*iface);
     row.outOctets = OutOctets(*iface);
-    row.description = iface->loopback && !Vista() ? "MS TCP Loopback interface" : iface->spec.description;
+    row.description =
+        iface->loopback && !Vista() ? "MS TCP Loopback interface" : iface->spec.description;
     row.descriptionLength = static_cast<uint32_t>(row.description.size() + 1);
     return status::kSuccess;
 }
@@ -870,22 +890,24 @@ Status SimIpStack::GetAdaptersInfo(std::vector<platform::IpAdapterInfo>& adapter
         info.type = ReportedType(iface->spec.type);
         info.dhcpEnabled = iface->dhcpEnabled;
         for (const Ipv4Address& a : iface->ipv4) {
-            info.ipAddressList.push_back(
-                platform::IpAddrString{nettext::FormatIpv4(a.address), nettext::FormatIpv4(a.mask), a.context});
+            info.ipAddressList.push_back(platform::IpAddrString{
+                nettext::FormatIpv4(a.address), nettext::FormatIpv4(a.mask), a.context});
         }
         if (info.ipAddressList.empty()) {
             info.ipAddressList.push_back(platform::IpAddrString{"0.0.0.0", "0.0.0.0", 0});
         }
         for (const Ipv4Route& route : iface->ipv4Routes) {
             if (route.dest == 0 && route.mask == 0) {
-                info.gatewayList.push_back(platform::IpAddrString{nettext::FormatIpv4(route.nextHop), "", 0});
+                info.gatewayList.push_back(
+                    platform::IpAddrString{nettext::FormatIpv4(route.nextHop), "", 0});
             }
         }
         if (info.gatewayList.empty()) {
             info.gatewayList.push_back(platform::IpAddrString{"0.0.0.0", "", 0});
         }
         if (iface->dhcpEnabled && iface->lease) {
-            info.dhcpServer.ipAddress = iface->lease->released ? "255.255.255.255" : iface->lease->server;
+            info.dhcpServer.ipAddress =
+                iface->lease->released ? "255.255.255.255" : iface->lease->server;
             info.leaseObtained = iface->lease->obtained;
             info.leaseExpires = iface->lease->expires;
         }
@@ -952,14 +974,16 @@ Status SimIpStack::GetIpForwardTable(std::vector<platform::MibIpForwardRow>& row
     return rows.empty() ? status::kNoData : status::kSuccess;
 }
 
-Status SimIpStack::GetUnicastIpAddressTable(uint16_t family, std::vector<platform::UnicastRow>& rows) {
+Status SimIpStack::GetUnicastIpAddressTable(uint16_t family,
+                                            std::vector<platform::UnicastRow>& rows) {
     if (const auto failure = Injected(Call::GetUnicastIpAddressTable)) {
         return *failure;
     }
     if (!Vista()) {
         return kProcNotFound;
     }
-    if (family != platform::af::kUnspec && family != platform::af::kInet && family != platform::af::kInet6) {
+    if (family != platform::af::kUnspec && family != platform::af::kInet &&
+        family != platform::af::kInet6) {
         return status::kInvalidParameter;
     }
     rows.clear();
@@ -981,7 +1005,9 @@ Status SimIpStack::GetUnicastIpAddressTable(uint16_t family, std::vector<platfor
                 row.address = Inet4(a.address);
                 row.luid = iface->spec.luid;
                 row.ifIndex = iface->spec.index;
-                const uint32_t origin = iface->loopback ? kOriginWellKnown : a.fromDhcp ? kOriginDhcp : kOriginManual;
+                const uint32_t origin = iface->loopback ? kOriginWellKnown
+                                        : a.fromDhcp    ? kOriginDhcp
+                                                        : kOriginManual;
                 row.prefixOrigin = origin;
                 row.suffixOrigin = origin;
                 row.validLifetime = kInfinite;
@@ -1013,7 +1039,8 @@ Status SimIpStack::GetIpForwardTable2(uint16_t family, std::vector<platform::For
     if (!Vista()) {
         return kProcNotFound;
     }
-    if (family != platform::af::kUnspec && family != platform::af::kInet && family != platform::af::kInet6) {
+    if (family != platform::af::kUnspec && family != platform::af::kInet &&
+        family != platform::af::kInet6) {
         return status::kInvalidParameter;
     }
     rows.clear();
@@ -1060,7 +1087,8 @@ Status SimIpStack::GetIpForwardTable2(uint16_t family, std::vector<platform::For
             }
             std::vector<ForwardRow2> own = iface->ipv6Routes;
             const auto addDerived = [&](const ForwardRow2& route) {
-                if (std::none_of(own.begin(), own.end(), [&](const ForwardRow2& r) { return SameIpv6Route(r, route); })) {
+                if (std::none_of(own.begin(), own.end(),
+                                 [&](const ForwardRow2& r) { return SameIpv6Route(r, route); })) {
                     own.push_back(route);
                 }
             };
@@ -1069,15 +1097,17 @@ Status SimIpStack::GetIpForwardTable2(uint16_t family, std::vector<platform::For
             for (const UnicastRow& address : iface->ipv6) {
                 const uint8_t length = address.onLinkPrefixLength;
                 if (length < 128) {
-                    addDerived(MakeIpv6Route(*iface, MaskPrefix(address.address.ipv6, length), length,
-                                             Ipv6Bytes{}, kDefaultIpv6RouteMetric, kProtoLocal));
+                    addDerived(MakeIpv6Route(*iface, MaskPrefix(address.address.ipv6, length),
+                                             length, Ipv6Bytes{}, kDefaultIpv6RouteMetric,
+                                             kProtoLocal));
                 }
                 addDerived(MakeIpv6Route(*iface, address.address.ipv6, 128, Ipv6Bytes{},
                                          kDefaultIpv6RouteMetric, kProtoLocal));
             }
             Ipv6Bytes multicast{};
             multicast[0] = 0xFF;
-            addDerived(MakeIpv6Route(*iface, multicast, 8, Ipv6Bytes{}, kDefaultIpv6RouteMetric, kProtoLocal));
+            addDerived(MakeIpv6Route(*iface, multicast, 8, Ipv6Bytes{}, kDefaultIpv6RouteMetric,
+                                     kProtoLocal));
             rows.insert(rows.end(), own.begin(), own.end());
         }
     }
@@ -1092,7 +1122,8 @@ Status SimIpStack::GetAdaptersAddresses(uint32_t family, uint32_t,
     if (!HasIpv6()) {
         return kProcNotFound;  // not in the IP Helper of Windows 2000
     }
-    if (family != platform::af::kUnspec && family != platform::af::kInet && family != platform::af::kInet6) {
+    if (family != platform::af::kUnspec && family != platform::af::kInet &&
+        family != platform::af::kInet6) {
         return status::kInvalidParameter;
     }
     const bool wantV4 = family != platform::af::kInet6;
@@ -1148,8 +1179,8 @@ Status SimIpStack::GetInterfaceInfo(std::vector<platform::IpAdapterIndexMap>& ad
     adapters.clear();
     for (const Interface* iface : Interfaces()) {
         if (iface->running && iface->ipv4Bound) {
-            adapters.push_back(platform::IpAdapterIndexMap{iface->spec.index,
-                                                          text::Utf8ToUtf16(AdapterName(iface->spec.guid))});
+            adapters.push_back(platform::IpAdapterIndexMap{
+                iface->spec.index, text::Utf8ToUtf16(AdapterName(iface->spec.guid))});
         }
     }
     return adapters.empty() ? status::kNoData : status::kSuccess;
@@ -1214,7 +1245,8 @@ Status SimIpStack::AddIPAddress(uint32_t address, uint32_t mask, uint32_t ifInde
     if (iface == nullptr || !iface->ipv4Bound) {
         return status::kDevNotExist;
     }
-    if (const Status invalid = CheckUnicastIpv4(address, mask, iface->loopback); invalid != status::kSuccess) {
+    if (const Status invalid = CheckUnicastIpv4(address, mask, iface->loopback);
+        invalid != status::kSuccess) {
         return invalid;
     }
     for (const Interface& other : interfaces_) {
@@ -1259,7 +1291,8 @@ Status SimIpStack::CreateIpForwardEntry(const platform::MibIpForwardRow& row) {
     if (!Admin()) {
         return status::kAccessDenied;
     }
-    if (row.proto != kProtoNetMgmt || !nettext::IsContiguousMask(row.mask) || (row.dest & ~row.mask) != 0) {
+    if (row.proto != kProtoNetMgmt || !nettext::IsContiguousMask(row.mask) ||
+        (row.dest & ~row.mask) != 0) {
         return status::kInvalidParameter;
     }
     Interface* iface = FindRunningByIndex(row.ifIndex);
@@ -1275,13 +1308,15 @@ Status SimIpStack::CreateIpForwardEntry(const platform::MibIpForwardRow& row) {
         }
         metric = row.metric1 - iface->interfaceMetric;
     }
-    const bool present = std::any_of(iface->ipv4Routes.begin(), iface->ipv4Routes.end(), [&](const Ipv4Route& r) {
-        return r.dest == row.dest && r.mask == row.mask && r.nextHop == row.nextHop;
-    });
+    const bool present =
+        std::any_of(iface->ipv4Routes.begin(), iface->ipv4Routes.end(), [&](const Ipv4Route& r) {
+            return r.dest == row.dest && r.mask == row.mask && r.nextHop == row.nextHop;
+        });
     if (present) {
         return status::kObjectAlreadyExists;
     }
-    iface->ipv4Routes.push_back(Ipv4Route{row.dest, row.mask, row.nextHop, metric, kProtoNetMgmt, false});
+    iface->ipv4Routes.push_back(
+        Ipv4Route{row.dest, row.mask, row.nextHop, metric, kProtoNetMgmt, false});
     return status::kSuccess;
 }
 
@@ -1296,9 +1331,10 @@ Status SimIpStack::DeleteIpForwardEntry(const platform::MibIpForwardRow& row) {
     if (iface == nullptr || !iface->ipv4Bound) {
         return Vista() ? status::kFileNotFound : status::kInvalidParameter;
     }
-    const auto it = std::find_if(iface->ipv4Routes.begin(), iface->ipv4Routes.end(), [&](const Ipv4Route& r) {
-        return r.dest == row.dest && r.mask == row.mask && r.nextHop == row.nextHop;
-    });
+    const auto it =
+        std::find_if(iface->ipv4Routes.begin(), iface->ipv4Routes.end(), [&](const Ipv4Route& r) {
+            return r.dest == row.dest && r.mask == row.mask && r.nextHop == row.nextHop;
+        });
     if (it == iface->ipv4Routes.end()) {
         return Vista() ? status::kNotFound : status::kInvalidParameter;
     }
@@ -1342,7 +1378,8 @@ Status SimIpStack::CreateUnicastIpAddressEntry(const platform::UnicastRow& row) 
         return status::kAccessDenied;
     }
     const uint16_t family = row.address.family;
-    if ((family != platform::af::kInet && family != platform::af::kInet6) || (row.luid == 0 && row.ifIndex == 0)) {
+    if ((family != platform::af::kInet && family != platform::af::kInet6) ||
+        (row.luid == 0 && row.ifIndex == 0)) {
         return status::kInvalidParameter;
     }
     const bool v6 = family == platform::af::kInet6;
@@ -1384,8 +1421,10 @@ Status SimIpStack::CreateUnicastIpAddressEntry(const platform::UnicastRow& row) 
                     [&](const UnicastRow& r) { return r.address.ipv6 == address; })) {
         return status::kObjectAlreadyExists;
     }
-    const uint32_t prefixOrigin = row.prefixOrigin == kOriginUnchanged ? kOriginManual : row.prefixOrigin;
-    const uint32_t suffixOrigin = row.suffixOrigin == kOriginUnchanged ? kOriginManual : row.suffixOrigin;
+    const uint32_t prefixOrigin =
+        row.prefixOrigin == kOriginUnchanged ? kOriginManual : row.prefixOrigin;
+    const uint32_t suffixOrigin =
+        row.suffixOrigin == kOriginUnchanged ? kOriginManual : row.suffixOrigin;
     UnicastRow stored = MakeIpv6Row(*iface, address, length, prefixOrigin, suffixOrigin,
                                     row.validLifetime, row.preferredLifetime);
     stored.skipAsSource = row.skipAsSource;
@@ -1404,7 +1443,8 @@ Status SimIpStack::DeleteUnicastIpAddressEntry(const platform::UnicastRow& row) 
         return status::kAccessDenied;
     }
     const uint16_t family = row.address.family;
-    if ((family != platform::af::kInet && family != platform::af::kInet6) || (row.luid == 0 && row.ifIndex == 0)) {
+    if ((family != platform::af::kInet && family != platform::af::kInet6) ||
+        (row.luid == 0 && row.ifIndex == 0)) {
         return status::kInvalidParameter;
     }
     const bool v6 = family == platform::af::kInet6;
@@ -1413,16 +1453,18 @@ Status SimIpStack::DeleteUnicastIpAddressEntry(const platform::UnicastRow& row) 
         return status::kNotFound;
     }
     if (!v6) {
-        const auto it = std::find_if(iface->ipv4.begin(), iface->ipv4.end(),
-                                     [&](const Ipv4Address& a) { return a.address == row.address.ipv4; });
+        const auto it =
+            std::find_if(iface->ipv4.begin(), iface->ipv4.end(),
+                         [&](const Ipv4Address& a) { return a.address == row.address.ipv4; });
         if (it == iface->ipv4.end()) {
             return status::kNotFound;
         }
         iface->ipv4.erase(it);
         return status::kSuccess;
     }
-    const auto it = std::find_if(iface->ipv6.begin(), iface->ipv6.end(),
-                                 [&](const UnicastRow& r) { return r.address.ipv6 == row.address.ipv6; });
+    const auto it = std::find_if(iface->ipv6.begin(), iface->ipv6.end(), [&](const UnicastRow& r) {
+        return r.address.ipv6 == row.address.ipv6;
+    });
     if (it == iface->ipv6.end()) {
         return status::kNotFound;
     }
@@ -1441,8 +1483,8 @@ Status SimIpStack::CreateIpForwardEntry2(const platform::ForwardRow2& row) {
         return status::kAccessDenied;
     }
     const uint16_t family = row.destinationPrefix.prefix.family;
-    if ((family != platform::af::kInet && family != platform::af::kInet6) || row.nextHop.family != family ||
-        (row.luid == 0 && row.ifIndex == 0)) {
+    if ((family != platform::af::kInet && family != platform::af::kInet6) ||
+        row.nextHop.family != family || (row.luid == 0 && row.ifIndex == 0)) {
         return status::kInvalidParameter;
     }
     const bool v6 = family == platform::af::kInet6;
@@ -1456,17 +1498,20 @@ Status SimIpStack::CreateIpForwardEntry2(const platform::ForwardRow2& row) {
         return status::kNotFound;
     }
     // The initialiser's "not set" metric and protocol become the defaults of a manual route.
-    const uint32_t metric = row.metric == kInfinite ? (v6 ? kDefaultIpv6RouteMetric : 0) : row.metric;
+    const uint32_t metric =
+        row.metric == kInfinite ? (v6 ? kDefaultIpv6RouteMetric : 0) : row.metric;
     const uint32_t protocol = row.protocol == kInfinite ? kProtoNetMgmt : row.protocol;
     if (!v6) {
         const uint32_t mask = nettext::PrefixToMask(length);
         const uint32_t dest = row.destinationPrefix.prefix.ipv4 & mask;
-        if (std::any_of(iface->ipv4Routes.begin(), iface->ipv4Routes.end(), [&](const Ipv4Route& r) {
-                return r.dest == dest && r.mask == mask && r.nextHop == row.nextHop.ipv4;
-            })) {
+        if (std::any_of(
+                iface->ipv4Routes.begin(), iface->ipv4Routes.end(), [&](const Ipv4Route& r) {
+                    return r.dest == dest && r.mask == mask && r.nextHop == row.nextHop.ipv4;
+                })) {
             return status::kObjectAlreadyExists;
         }
-        iface->ipv4Routes.push_back(Ipv4Route{dest, mask, row.nextHop.ipv4, metric, protocol, false});
+        iface->ipv4Routes.push_back(
+            Ipv4Route{dest, mask, row.nextHop.ipv4, metric, protocol, false});
         return status::kSuccess;
     }
     ForwardRow2 stored = row;
@@ -1495,7 +1540,8 @@ Status SimIpStack::DeleteIpForwardEntry2(const platform::ForwardRow2& row) {
         return status::kAccessDenied;
     }
     const uint16_t family = row.destinationPrefix.prefix.family;
-    if ((family != platform::af::kInet && family != platform::af::kInet6) || (row.luid == 0 && row.ifIndex == 0)) {
+    if ((family != platform::af::kInet && family != platform::af::kInet6) ||
+        (row.luid == 0 && row.ifIndex == 0)) {
         return status::kInvalidParameter;
     }
     const bool v6 = family == platform::af::kInet6;
@@ -1506,10 +1552,11 @@ Status SimIpStack::DeleteIpForwardEntry2(const platform::ForwardRow2& row) {
     const uint8_t length = row.destinationPrefix.prefixLength;
     if (!v6) {
         const uint32_t mask = nettext::PrefixToMask(length);
-        const auto it = std::find_if(iface->ipv4Routes.begin(), iface->ipv4Routes.end(), [&](const Ipv4Route& r) {
-            return r.dest == (row.destinationPrefix.prefix.ipv4 & mask) && r.mask == mask &&
-                   r.nextHop == row.nextHop.ipv4;
-        });
+        const auto it = std::find_if(
+            iface->ipv4Routes.begin(), iface->ipv4Routes.end(), [&](const Ipv4Route& r) {
+                return r.dest == (row.destinationPrefix.prefix.ipv4 & mask) && r.mask == mask &&
+                       r.nextHop == row.nextHop.ipv4;
+            });
         if (it == iface->ipv4Routes.end()) {
             return status::kNotFound;
         }

@@ -66,7 +66,7 @@ struct NetworkSetup {
 // servers. From Windows 6.0 on, an interface whose device is disabled keeps its index and LUID (the
 // network interface stays registered) but leaves every IP table; before 6.0 it disappears.
 class SimIpStack : public platform::IpHelperApi {
-public:
+  public:
     using Status = platform::Status;
     using Mac = std::array<uint8_t, 6>;
 
@@ -80,8 +80,8 @@ public:
         uint32_t mtu = 1500;
         uint32_t speed = 1000000000;
         std::string description;
-        uint32_t operStatus = 5;  // while up: 5 operational, 2 disconnected (no cable)
-        uint32_t inBytesPerSecond = 0;   // traffic the counters gain as the clock runs
+        uint32_t operStatus = 5;        // while up: 5 operational, 2 disconnected (no cable)
+        uint32_t inBytesPerSecond = 0;  // traffic the counters gain as the clock runs
         uint32_t outBytesPerSecond = 0;
         NetworkSetup network;
 
@@ -176,7 +176,8 @@ public:
     Status GetIfEntry(platform::MibIfRow& row) override;
     Status GetAdaptersInfo(std::vector<platform::IpAdapterInfo>& adapters) override;
     Status GetIpForwardTable(std::vector<platform::MibIpForwardRow>& rows) override;
-    Status GetUnicastIpAddressTable(uint16_t family, std::vector<platform::UnicastRow>& rows) override;
+    Status GetUnicastIpAddressTable(uint16_t family,
+                                    std::vector<platform::UnicastRow>& rows) override;
     Status GetIpForwardTable2(uint16_t family, std::vector<platform::ForwardRow2>& rows) override;
     Status GetAdaptersAddresses(uint32_t family, uint32_t flags,
                                 std::vector<platform::AdapterAddresses>& adapters) override;
@@ -240,7 +241,7 @@ public:
     // Windows' automatic interface metric for a link speed.
     static uint32_t AutomaticMetric(uint64_t speed);
 
-private:
+  private:
     struct Failure {
         Call call;
         Status status;
@@ -269,10 +270,12 @@ private:
     uint32_t NewContext();
     platform::UnicastRow MakeIpv6Row(const Interface& iface, const std::array<uint8_t, 16>& address,
                                      uint8_t prefixLength, uint32_t prefixOrigin,
-                                     uint32_t suffixOrigin, uint32_t valid, uint32_t preferred) const;
+                                     uint32_t suffixOrigin, uint32_t valid,
+                                     uint32_t preferred) const;
     platform::ForwardRow2 MakeIpv6Route(const Interface& iface, const std::array<uint8_t, 16>& dest,
-                                        uint8_t prefixLength, const std::array<uint8_t, 16>& nextHop,
-                                        uint32_t metric, uint32_t protocol) const;
+                                        uint8_t prefixLength,
+                                        const std::array<uint8_t, 16>& nextHop, uint32_t metric,
+                                        uint32_t protocol) const;
     void AddUniqueIpv6Route(Interface& iface, const platform::ForwardRow2& route);
     void AddUniqueIpv4Route(Interface& iface, const Ipv4Route& route);
     uint32_t ReportedType(uint32_t type) const;
@@ -281,7 +284,8 @@ private:
     SimRegistry& registry_;
     VirtualClock& clock_;
     const platform::OsVersionInfo& version_;
-    std::vector<Interface> interfaces_;  // the loopback first, then in the order they were registered
+    std::vector<Interface>
+        interfaces_;  // the loopback first, then in the order they were registered
     std::vector<Failure> failures_;
 };
 

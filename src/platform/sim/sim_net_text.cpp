@@ -89,7 +89,9 @@ uint32_t HostOrder(uint32_t address) {
            (address >> 24);
 }
 
-uint32_t NetworkOrder(uint32_t hostOrder) { return HostOrder(hostOrder); }
+uint32_t NetworkOrder(uint32_t hostOrder) {
+    return HostOrder(hostOrder);
+}
 
 bool IsContiguousMask(uint32_t mask) {
     const uint32_t host = HostOrder(mask);
