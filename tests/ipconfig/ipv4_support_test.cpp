@@ -3,7 +3,6 @@
 #include <gtest/gtest.h>
 
 #include <string>
-#include <vector>
 
 #ifdef _WIN32
 #include <winsock2.h>
@@ -18,57 +17,35 @@ constexpr uint32_t Net(uint32_t a, uint32_t b, uint32_t c, uint32_t d) {
     return a | (b << 8) | (c << 16) | (d << 24);
 }
 
-TEST(IPv4Support, DottedTextAndNumberInNetworkOrder) {
+TEST(IPv4Support, TextAndNumber) {
     EXPECT_EQ(InetAddr("192.168.1.20"), Net(192, 168, 1, 20));
     EXPECT_EQ(IPv4AddressToText(Net(192, 168, 1, 20)), "192.168.1.20");
     EXPECT_EQ(IPv4AddressToText(0), "0.0.0.0");
-    EXPECT_EQ(IPv4AddressToText(0xFFFFFFFFu), "255.255.255.255");
-    for (const char* text : {"10.0.0.1", "172.16.254.3", "1.2.3.4", "255.255.255.0"}) {
-        EXPECT_EQ(IPv4AddressToText(InetAddr(text)), text);
-    }
-}
-
-TEST(IPv4Support, ShortFormsFillTheRemainingBytesWithTheLastPart) {
+    // Short forms: the last part fills the bytes that are left.
     EXPECT_EQ(InetAddr("10.1.258"), Net(10, 1, 1, 2));
-    EXPECT_EQ(InetAddr("10.65535"), Net(10, 0, 255, 255));
     EXPECT_EQ(InetAddr("10.16777215"), Net(10, 255, 255, 255));
     EXPECT_EQ(InetAddr("3232235777"), Net(192, 168, 1, 1));
-    EXPECT_EQ(InetAddr("10.1.65536"), kInaddrNone);
-    EXPECT_EQ(InetAddr("10.16777216"), kInaddrNone);
-    EXPECT_EQ(InetAddr("4294967296"), kInaddrNone);
-    EXPECT_EQ(InetAddr("256.1.1.1"), kInaddrNone);
-    EXPECT_EQ(InetAddr("1.256.1"), kInaddrNone);
-}
-
-TEST(IPv4Support, OctalAndHexadecimalParts) {
-    EXPECT_EQ(InetAddr("0x7F.0.0.01"), Net(127, 0, 0, 1));
+    // Octal and hexadecimal parts.
     EXPECT_EQ(InetAddr("0300.0250.0X1.012"), Net(192, 168, 1, 10));
     EXPECT_EQ(InetAddr("0xc0a80101"), Net(192, 168, 1, 1));
-    EXPECT_EQ(InetAddr("010.0.0.0"), Net(8, 0, 0, 0));
-    EXPECT_EQ(InetAddr("08.1.1.1"), kInaddrNone);  // 8 is no octal digit
-    EXPECT_EQ(InetAddr("0x.1.1.1"), kInaddrNone);
-    EXPECT_EQ(InetAddr("0x1G.1.1.1"), kInaddrNone);
+    EXPECT_EQ(InetAddr("1.2.3.4  "), Net(1, 2, 3, 4));
 }
 
 TEST(IPv4Support, TextThatIsNoAddressGivesAllOnes) {
     for (const char* text :
-         {"", " ", "1.2.3.4.5", "1.2.3.", ".1.2.3", "1..2.3", "1.2.3.4x", "-1.2.3.4", "+1.2.3.4",
-          "abc", "1.2.3.4:80", " 1.2.3.4", "192.168.1.999", "1.2.3.4 255.0.0.0"}) {
+         {"", " ", "256.1.1.1", "10.1.65536", "4294967296", "08.1.1.1", "0x.1.1.1", "1.2.3.4.5",
+          "1.2.3.", "1..2.3", "1.2.3.4x", "-1.2.3.4", " 1.2.3.4", "1.2.3.4 255.0.0.0"}) {
         EXPECT_EQ(InetAddr(text), kInaddrNone) << '"' << text << '"';
     }
-    EXPECT_EQ(InetAddr("1.2.3.4  "), Net(1, 2, 3, 4));
 }
 
 #ifdef _WIN32
 // The rules above are those of Winsock: compare with the system's own parser.
 TEST(IPv4Support, AgreesWithWinsock) {
-    const std::vector<std::string> texts = {"192.168.1.20", "10.1.258",    "10.65535",
-                                            "3232235777",   "0x7F.0.0.01", "0300.0250.0X1.012",
-                                            "256.1.1.1",    "1.2.3.4.5",   "1..2.3",
-                                            "1.2.3.",       "abc",         "10.1.65536",
-                                            "08.1.1.1",     "0.0.0.0",     "255.255.255.255",
-                                            "1.2.3.4 "};
-    for (const std::string& text : texts) {
+    for (const std::string text :
+         {"192.168.1.20", "10.1.258", "10.65535", "3232235777", "0x7F.0.0.01", "0300.0250.0X1.012",
+          "256.1.1.1", "1.2.3.4.5", "1..2.3", "1.2.3.", "abc", "10.1.65536", "08.1.1.1",
+          "255.255.255.255", "1.2.3.4 "}) {
         EXPECT_EQ(InetAddr(text), static_cast<uint32_t>(inet_addr(text.c_str()))) << text;
         in_addr address{};
         address.S_un.S_addr = InetAddr(text);

@@ -12,7 +12,7 @@ namespace {
 
 constexpr const char* kZero = "0000:0000:0000:0000:0000:0000:0000:0000";
 
-// Runs `call` and returns the error it raised; fails the test when it raised none.
+// The error `call` raised; fails the test when it raised none.
 template <class Call>
 Error ErrorOf(Call call) {
     try {
@@ -24,28 +24,18 @@ Error ErrorOf(Call call) {
     return Error(0, "", "");
 }
 
-TEST(IPv6Support, BytesToFullTextAndBack) {
-    const std::array<uint8_t, 16> zero{};
-    EXPECT_EQ(IPv6BytesToText(zero), kZero);
-
+TEST(IPv6Support, BytesAndFullText) {
+    EXPECT_EQ(IPv6BytesToText(std::array<uint8_t, 16>{}), kZero);
     const std::array<uint8_t, 16> bytes = {0xFE, 0x80, 0,    0,    0,    0,    0,    0,
                                            0x02, 0x15, 0x5D, 0xFF, 0xFE, 0x0A, 0xBC, 0x01};
-    const std::string text = IPv6BytesToText(bytes);
-    EXPECT_EQ(text, "FE80:0000:0000:0000:0215:5DFF:FE0A:BC01");
-    EXPECT_EQ(IPv6TextToBytes(text), bytes);
-    EXPECT_EQ(IPv6TextToBytes("fe80:0:0:0:215:5dff:fe0a:bc01"), bytes);  // short groups padded
-}
-
-TEST(IPv6Support, GroupReadingStopsAtTheFirstNonDigit) {
-    // "ZZ" pads to "00ZZ": both bytes 0. "1G23": the first byte reads "1", the second "23".
-    const auto bytes = IPv6TextToBytes("ZZ:1G23:12X4:0:0:0:0:1");
-    EXPECT_EQ(bytes[0], 0);
-    EXPECT_EQ(bytes[1], 0);
-    EXPECT_EQ(bytes[2], 0x01);
-    EXPECT_EQ(bytes[3], 0x23);
-    EXPECT_EQ(bytes[4], 0x12);
-    EXPECT_EQ(bytes[5], 0x00);
-    EXPECT_EQ(bytes[15], 1);
+    EXPECT_EQ(IPv6BytesToText(bytes), "FE80:0000:0000:0000:0215:5DFF:FE0A:BC01");
+    EXPECT_EQ(IPv6TextToBytes("fe80:0:0:0:215:5dff:fe0a:bc01"), bytes);
+    // Reading a group stops at its first non-digit: "ZZ" pads to "00ZZ", "1G23" reads 01 23.
+    const auto odd = IPv6TextToBytes("ZZ:1G23:0:0:0:0:0:1");
+    EXPECT_EQ(odd[0], 0);
+    EXPECT_EQ(odd[1], 0);
+    EXPECT_EQ(odd[2], 0x01);
+    EXPECT_EQ(odd[3], 0x23);
 }
 
 TEST(IPv6Support, TextToBytesFailures) {
@@ -56,61 +46,45 @@ TEST(IPv6Support, TextToBytesFailures) {
     EXPECT_EQ(ErrorOf([] { IPv6TextToBytes("1:2:3:4:5:6"); }).Number(),
               errnum::kSubscriptOutOfRange);
     // A ninth group is not dropped silently.
-    const Error nine = ErrorOf([] { IPv6TextToBytes("1:2:3:4:5:6:7:8:9"); });
-    EXPECT_EQ(nine.Number(), errnum::kOwnCheck);
-    EXPECT_EQ(nine.Description(), "Invalid IPv6 address string format.");
+    EXPECT_EQ(ErrorOf([] { IPv6TextToBytes("1:2:3:4:5:6:7:8:9"); }).Description(),
+              "Invalid IPv6 address string format.");
 }
 
-TEST(IPv6Support, CompressWritesTheFirstZeroRunAsDoubleColon) {
+TEST(IPv6Support, CompressTheFirstZeroRun) {
     EXPECT_EQ(CompressIPv6Text(kZero), "::");
     EXPECT_EQ(CompressIPv6Text("0000:0000:0000:0000:0000:0000:0000:0001"), "::1");
     EXPECT_EQ(CompressIPv6Text("FE80:0000:0000:0000:0000:0000:0000:0000"), "FE80::");
     EXPECT_EQ(CompressIPv6Text("2001:0DB8:0000:0000:0001:0000:0000:0000"), "2001:DB8::1:0:0:0");
     EXPECT_EQ(CompressIPv6Text("2001:0DB8:0000:0001:0000:0000:0000:0001"), "2001:DB8::1:0:0:0:1");
     EXPECT_EQ(CompressIPv6Text("2001:00a0:0001:0002:0003:0004:0005:0006"), "2001:a0:1:2:3:4:5:6");
-    EXPECT_EQ(CompressIPv6Text("0001:0000:0002:0000:0000:0003:0000:0004"), "1::2:0:0:3:0:4");
-}
 
-TEST(IPv6Support, CompressRefusesWhatIsNotFullText) {
     const Error shortText = ErrorOf([] { CompressIPv6Text("FE80::1"); });
     EXPECT_EQ(shortText.Number(), 1);
     EXPECT_EQ(shortText.Source(), kProjectName);
     EXPECT_EQ(shortText.Description(),
               "Invalid IPv6 address string format. String length must be 39 bytes.");
-    const Error groups =
-        ErrorOf([] { CompressIPv6Text("0000:0000:0000:0000:0000:0000:000000000"); });
-    EXPECT_EQ(groups.Number(), 1);
-    EXPECT_EQ(groups.Description(), "Invalid IPv6 address string format.");
+    EXPECT_EQ(
+        ErrorOf([] { CompressIPv6Text("0000:0000:0000:0000:0000:0000:000000000"); }).Description(),
+        "Invalid IPv6 address string format.");
 }
 
 TEST(IPv6Support, ExpandFillsTheCompressedRun) {
     EXPECT_EQ(ExpandIPv6Text("::"), kZero);
     EXPECT_EQ(ExpandIPv6Text("::1"), "0000:0000:0000:0000:0000:0000:0000:0001");
     EXPECT_EQ(ExpandIPv6Text("FE80::"), "FE80:0000:0000:0000:0000:0000:0000:0000");
-    EXPECT_EQ(ExpandIPv6Text("FE80::1"), "FE80:0000:0000:0000:0000:0000:0000:0001");
     EXPECT_EQ(ExpandIPv6Text("fe80::1"), "fe80:0000:0000:0000:0000:0000:0000:0001");
     EXPECT_EQ(ExpandIPv6Text("2001:db8:0:1::a:b"), "2001:0db8:0000:0001:0000:0000:000a:000b");
-    EXPECT_EQ(ExpandIPv6Text("1:2:3:4:5:6:7:8"), "0001:0002:0003:0004:0005:0006:0007:0008");
-    // Full text is taken as it stands, whatever it holds.
-    EXPECT_EQ(ExpandIPv6Text("XXXX:0000:0000:0000:0000:0000:0000:0001"),
-              "XXXX:0000:0000:0000:0000:0000:0000:0001");
-    // Too few groups and no run: handed on as it is, and the byte conversion refuses it.
+    // Too few groups and no run: handed on as it is, for the byte conversion to refuse.
     EXPECT_EQ(ExpandIPv6Text("1:2:3:4:5:6"), "0001:0002:0003:0004:0005:0006");
-    for (const char* text : {"::", "::1", "FE80::", "2001:DB8::1:0:0:0", "2001:DB8::1:0:0:0:1"}) {
-        EXPECT_EQ(CompressIPv6Text(ExpandIPv6Text(text)), text);
-    }
-}
 
-TEST(IPv6Support, ExpandRefusesZoneSuffixAndSecondRun) {
+    // A link-local text with its zone suffix is too long; two runs are ambiguous.
     const Error zone =
         ErrorOf([] { ExpandIPv6Text("FE80:0000:0000:0000:0215:5DFF:FE0A:BC01%12"); });
     EXPECT_EQ(zone.Number(), 1);
     EXPECT_EQ(zone.Description(),
               "Invalid IPv6 address string format. String length must be 39 bytes or less.");
-    const Error twoRuns = ErrorOf([] { ExpandIPv6Text("1::2::3"); });
-    EXPECT_EQ(twoRuns.Number(), 1);
-    EXPECT_EQ(twoRuns.Description(), "Invalid IPv6 address string format.");
-    EXPECT_EQ(ErrorOf([] { ExpandIPv6Text(":::"); }).Number(), 1);
+    EXPECT_EQ(ErrorOf([] { ExpandIPv6Text("1::2::3"); }).Description(),
+              "Invalid IPv6 address string format.");
 }
 
 }  // namespace
