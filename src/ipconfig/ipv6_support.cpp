@@ -128,6 +128,10 @@ std::string ExpandIPv6Text(std::string_view text) {
     if (text.size() > kFullLength) {
         throw FormatError(kTooLong);
     }
+    // An empty box is no address; without this it would read as one empty group, that is "::".
+    if (text.empty()) {
+        throw FormatError(kBadFormat);
+    }
     // A leading or trailing "::" stands for one empty group, like "::" inside the text.
     std::string_view rest = text;
     const bool trailingRun = rest.size() >= 2 && rest.substr(rest.size() - 2) == "::";

@@ -24,7 +24,8 @@ std::string IPv6BytesToText(std::span<const uint8_t, 16> bytes);
 std::string CompressIPv6Text(std::string_view text);
 
 // Short or full text to full text (only zeros are added; the case of the digits is kept). Text of
-// exactly 39 characters is returned as it is; longer text fails with error 1.
+// exactly 39 characters is returned as it is; longer text, empty text and text with two "::" runs
+// fail with error 1.
 std::string ExpandIPv6Text(std::string_view text);
 
 }  // namespace vexav6::IPv6Support

@@ -77,13 +77,16 @@ TEST(IPv6Support, ExpandFillsTheCompressedRun) {
     // Too few groups and no run: handed on as it is, for the byte conversion to refuse.
     EXPECT_EQ(ExpandIPv6Text("1:2:3:4:5:6"), "0001:0002:0003:0004:0005:0006");
 
-    // A link-local text with its zone suffix is too long; two runs are ambiguous.
+    // A link-local text with its zone suffix is too long; two runs are ambiguous; empty text is
+    // no address.
     const Error zone =
         ErrorOf([] { ExpandIPv6Text("FE80:0000:0000:0000:0215:5DFF:FE0A:BC01%12"); });
     EXPECT_EQ(zone.Number(), 1);
     EXPECT_EQ(zone.Description(),
               "Invalid IPv6 address string format. String length must be 39 bytes or less.");
     EXPECT_EQ(ErrorOf([] { ExpandIPv6Text("1::2::3"); }).Description(),
+              "Invalid IPv6 address string format.");
+    EXPECT_EQ(ErrorOf([] { ExpandIPv6Text(""); }).Description(),
               "Invalid IPv6 address string format.");
 }
 
