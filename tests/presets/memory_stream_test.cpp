@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "base/error.h"
+#include "support/temp_dir.h"
 
 namespace vexav6 {
 namespace {
@@ -161,6 +162,31 @@ TEST(MemoryStream, WholeContent) {
     s.SetPosition(3);
     s.WriteTo2(s);
     EXPECT_EQ(s.ToArray(), (Bytes{1, 2, 3, 1, 2, 3}));
+}
+
+TEST(MemoryStream, WriteTo3ReplacesTheFileWithTheContent) {
+    testing::TempDir dir;
+    const std::string file = dir.File("Default.kpf");
+    testing::WriteFileBytes(file, "an older and longer file");
+    MemoryStream s;
+    s.Init(16);  // only the four bytes of content go to the file, not the whole buffer
+    s.WriteBytes(Bytes{'k', 'p', 'f', 0});
+    s.SetPosition(2);
+    s.WriteTo3(file);
+    EXPECT_EQ(testing::ReadFileBytes(file), std::string("kpf\0", 4));
+    EXPECT_EQ(s.Position(), 2);
+
+    // An empty stream writes nothing at all; a failed write raises the file error.
+    MemoryStream empty;
+    empty.Init(4);
+    empty.WriteTo3(dir.File("empty.kpf"));
+    EXPECT_FALSE(std::filesystem::exists(dir.Path() / "empty.kpf"));
+    try {
+        s.WriteTo3(dir.File("missing folder/x.kpf"));
+        ADD_FAILURE() << "the write did not fail";
+    } catch (const Error& e) {
+        EXPECT_NE(e.Number(), 0);
+    }
 }
 
 TEST(MemoryStream, RefusedCallsChangeNothing) {
