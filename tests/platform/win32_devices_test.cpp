@@ -45,13 +45,18 @@ std::wstring ReadWideProperty(HDEVINFO set, SP_DEVINFO_DATA& device, DWORD prope
 void RemoveLeftoverDevices() {
     ScopedDevInfo all(::SetupDiGetClassDevsW(&kNetClassGuid, nullptr, nullptr, 0));
     ASSERT_TRUE(all.Valid());
+    // Found first, removed after: removing while enumerating could skip the next device.
+    std::vector<SP_DEVINFO_DATA> leftovers;
     SP_DEVINFO_DATA device{};
     device.cbSize = sizeof device;
     for (DWORD i = 0; ::SetupDiEnumDeviceInfo(all.Get(), i, &device); ++i) {
         if (ReadWideProperty(all.Get(), device, SPDRP_HARDWAREID).rfind(kHardwareIdPrefix, 0) ==
             0) {
-            ::SetupDiRemoveDevice(all.Get(), &device);
+            leftovers.push_back(device);
         }
+    }
+    for (SP_DEVINFO_DATA& leftover : leftovers) {
+        EXPECT_TRUE(::SetupDiRemoveDevice(all.Get(), &leftover)) << ::GetLastError();
     }
 }
 

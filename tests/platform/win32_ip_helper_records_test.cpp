@@ -197,11 +197,17 @@ TEST(Win32IpHelperRecords, InterfaceRowsCutTheDescriptionAtItsText) {
     const MIB_IFROW again = ToSystem(row);
     EXPECT_EQ(std::memcmp(&again, &system, sizeof system), 0);
 
-    // A length that leaves out the zero, or reaches past the array, keeps to the text.
-    system.dwDescrLen = 4;
-    EXPECT_EQ(ToRecord(system).description, "Wire");
+    // A length that reaches past the array keeps to the text; a shorter one cuts it.
     system.dwDescrLen = 100000;
     EXPECT_EQ(ToRecord(system).description, "Wireless\xE9");
+    system.dwDescrLen = 4;
+    EXPECT_EQ(ToRecord(system).description, "Wire");
+    EXPECT_EQ(ToRecord(system).descriptionLength, 4u);
+    // The whole text counted without its zero (so Wine gives it): the length counts the zero, as
+    // the readers of the row expect.
+    system.dwDescrLen = 9;
+    EXPECT_EQ(ToRecord(system).description, "Wireless\xE9");
+    EXPECT_EQ(ToRecord(system).descriptionLength, 10u);
 }
 
 TEST(Win32IpHelperRecords, AdapterInfoListKeepsTheOrderOfAdaptersAndAddresses) {

@@ -66,6 +66,8 @@ TEST(Win32IpHelper, AdaptersAgreeWithTheirIndexInterfaceRowAndLuid) {
         ASSERT_EQ(ip.GetIfEntry(row), status::kSuccess);
         EXPECT_EQ(row.index, adapter.index);
         EXPECT_EQ(row.type, adapter.type);
+        // The description length counts the terminating zero.
+        EXPECT_EQ(row.descriptionLength, row.description.size() + 1);
         ASSERT_EQ(row.physAddrLength, adapter.addressLength);
         EXPECT_TRUE(std::equal(row.physAddr.begin(), row.physAddr.begin() + row.physAddrLength,
                                adapter.address.begin()));
