@@ -172,8 +172,8 @@ platform::MibIfRow ToRecord(const MIB_IFROW& row) {
     const size_t limit = std::min<size_t>(row.dwDescrLen, MAXLEN_IFDESCR);
     out.description.assign(reinterpret_cast<const char*>(row.bDescr),
                            FixedLength(row.bDescr, limit));
-    // The record's length counts the terminating zero, as Windows gives it. Wine leaves the zero out
-    // of the count; such a length, followed by the zero, is counted with it.
+    // The record's length counts the terminating zero, as Windows gives it. Wine leaves the zero
+    // out of the count; such a length, followed by the zero, is counted with it.
     out.descriptionLength = row.dwDescrLen;
     if (row.dwDescrLen > 0 && row.dwDescrLen < MAXLEN_IFDESCR &&
         row.bDescr[row.dwDescrLen - 1] != 0 && row.bDescr[row.dwDescrLen] == 0) {
