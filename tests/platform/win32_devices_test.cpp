@@ -9,7 +9,7 @@
 #include <string>
 #include <vector>
 
-#include "base/text.h"
+#include "platform/win32/wide_text.h"
 #include "platform/win32/wine_host.h"
 
 namespace vexav6::win32 {
@@ -25,11 +25,6 @@ const GUID kNetClassGuid{
 // Every fixture device has a first hardware ID with this beginning; leftovers of an earlier run
 // that ended early are recognised by it and removed.
 const std::wstring kHardwareIdPrefix = L"VEXAV6_TEST\\";
-
-std::wstring Wide(const std::string& utf8) {
-    const std::u16string utf16 = text::Utf8ToUtf16(utf8);
-    return std::wstring(utf16.begin(), utf16.end());
-}
 
 std::wstring ReadWideProperty(HDEVINFO set, SP_DEVINFO_DATA& device, DWORD property) {
     wchar_t buffer[512] = {};
@@ -88,7 +83,7 @@ class Win32DevicesTest : public ::testing::Test {
         SP_DEVINFO_DATA data{};
         data.cbSize = sizeof data;
         ASSERT_TRUE(::SetupDiCreateDeviceInfoW(set_.Get(), L"VEXAV6TEST", &kNetClassGuid,
-                                               Wide(device.description).c_str(), nullptr,
+                                               Widen(device.description).c_str(), nullptr,
                                                DICD_GENERATE_ID, &data))
             << ::GetLastError();
         ASSERT_TRUE(::SetupDiRegisterDeviceInfo(set_.Get(), &data, 0, nullptr, nullptr, nullptr));
@@ -96,16 +91,16 @@ class Win32DevicesTest : public ::testing::Test {
 
         std::wstring ids;
         for (const std::string& id : device.hardwareIds) {
-            ids += Wide(id) + L'\0';
+            ids += Widen(id) + L'\0';
         }
         ids += L'\0';
         SetProperty(data, SPDRP_HARDWAREID, ids.data(), ids.size());
         if (device.friendlyName) {
-            const std::wstring name = Wide(*device.friendlyName);
+            const std::wstring name = Widen(*device.friendlyName);
             SetProperty(data, SPDRP_FRIENDLYNAME, name.c_str(), name.size() + 1);
         }
         if (device.manufacturer) {
-            const std::wstring name = Wide(*device.manufacturer);
+            const std::wstring name = Widen(*device.manufacturer);
             SetProperty(data, SPDRP_MFG, name.c_str(), name.size() + 1);
         }
         ASSERT_TRUE(::SetupDiSetDeviceRegistryPropertyW(
@@ -118,7 +113,7 @@ class Win32DevicesTest : public ::testing::Test {
         ScopedRegKey key(created);
         const std::wstring driver = ReadWideProperty(set_.Get(), data, SPDRP_DRIVER);
         ASSERT_FALSE(driver.empty());
-        device.driverKey = text::Utf16ToUtf8(std::u16string(driver.begin(), driver.end()));
+        device.driverKey = Narrow(driver);
     }
 
     void SetProperty(SP_DEVINFO_DATA& data, DWORD property, const wchar_t* text, size_t chars) {
