@@ -1,5 +1,7 @@
 #include <gtest/gtest.h>
 
+#include <algorithm>
+
 #include "adapter_machine.h"
 #include "base/error.h"
 #include "base/text.h"
@@ -219,16 +221,20 @@ TEST_F(TrafficTest, ChangingTheRowCountEmptiesTheChart) {
     machine.timers.AdvanceTime(3000);
     ASSERT_EQ(samples.size(), 3u);
 
-    adapter->SetNetworkTrafficChartRows(10);
-    EXPECT_EQ(adapter->NetworkTrafficChartRows(), 10);
-    machine.timers.AdvanceTime(1000);
-    ASSERT_EQ(samples.size(), 4u);
-    ASSERT_EQ(samples[3].chart.size(), 10u);
-    EXPECT_TRUE(samples[3].chart[9][0].has_value());
-    EXPECT_FALSE(samples[3].chart[8][0].has_value());
+    for (const int16_t rows : {int16_t{10}, int16_t{200}}) {
+        adapter->SetNetworkTrafficChartRows(rows);
+        EXPECT_EQ(adapter->NetworkTrafficChartRows(), rows);
+        machine.timers.AdvanceTime(1000);
+        ASSERT_EQ(samples.back().chart.size(), static_cast<size_t>(rows));
+        // Only the sample taken since is in the chart.
+        const auto filled = std::count_if(samples.back().chart.begin(), samples.back().chart.end(),
+                                          [](const auto& row) { return row[0].has_value(); });
+        EXPECT_EQ(filled, 1) << rows << " rows";
+        EXPECT_TRUE(samples.back().chart.back()[0].has_value());
+    }
 
     EXPECT_THROW(adapter->SetNetworkTrafficChartRows(0), Error);
-    EXPECT_EQ(adapter->NetworkTrafficChartRows(), 10);
+    EXPECT_EQ(adapter->NetworkTrafficChartRows(), 200);
 }
 
 TEST_F(TrafficTest, FailedCounterReadSkipsTheSampleAndDestructionStopsTheTimer) {
