@@ -120,7 +120,9 @@ void AdapterInfo::Refresh(bool showErrorMsg) {
         uint32_t index = 0;
         const platform::Status indexResult = platform_.ipHelper.GetAdapterIndex(
             text::Utf8ToUtf16(AdapterPaths::kAdapterNamePrefix + netCfgInstanceId_), index);
-        if (indexResult == status::kDevNotExist) {
+        // No such interface now; with no interface at all on the machine the system answers
+        // "no data" instead, which means the same.
+        if (indexResult == status::kDevNotExist || indexResult == status::kNoData) {
             ifIndex_ = 0;
         } else if (indexResult != status::kSuccess) {
             throw Registry::SystemError(platform_, indexResult, "AdapterInfo.Refresh");

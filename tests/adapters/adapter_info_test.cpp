@@ -253,6 +253,12 @@ TEST_F(AdapterInfoTest, OlderWindowsAdapterOutsideTheIpStackShowsNoError) {
     EXPECT_EQ(adapter->LinkSpeed(), 0);
     EXPECT_TRUE(machine.ui.Boxes().empty());
 
+    // The only adapter of the machine: the system has no interface to list at all.
+    machine.ipStack.InjectFailure(SimIpStack::Call::GetAdapterIndex, 232);
+    adapter->Refresh(true);
+    EXPECT_EQ(adapter->IfIndex(), 0);
+    EXPECT_TRUE(machine.ui.Boxes().empty());
+
     // Enabled, but its driver never brought an interface up: the IP Helper tables have nothing
     // to list at all, which is no error either.
     DeviceManager::SetAdapterDeviceEnabled(platform, kDriverKeyA, true);
