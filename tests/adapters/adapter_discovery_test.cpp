@@ -237,19 +237,6 @@ TEST_F(DiscoveryTest, Ipv6InterfaceRecordGivesDhcpv6AndRouterSettings) {
     EXPECT_EQ(adapter->IPv6RouterDiscovery(), 0);
 }
 
-TEST_F(DiscoveryTest, MissingNetworkStoreKeysAreCreated) {
-    sim::AdapterSetup setup = Setup();
-    setup.enabled = false;
-    Install(setup);
-    ASSERT_FALSE(machine.registry.KeyExists(kHklm, std::string(kNsiKey) + "10"));
-    const auto adapter = Adapter();
-    EXPECT_TRUE(machine.registry.KeyExists(kHklm, std::string(kNsiKey) + "7"));
-    EXPECT_TRUE(machine.registry.KeyExists(kHklm, std::string(kNsiKey) + "10"));
-    EXPECT_TRUE(machine.registry.KeyExists(kHklm, std::string(kNsiKey) + "16"));
-    EXPECT_EQ(adapter->IPv6Addresses()->Count(), 0);
-    EXPECT_TRUE(machine.ui.Boxes().empty());
-}
-
 TEST_F(DiscoveryTest, Windows2000HasNoIpv6) {
     Load("win2000.json");
     const auto adapters = List();

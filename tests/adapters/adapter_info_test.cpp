@@ -344,20 +344,5 @@ TEST_F(AdapterInfoTest, InitIsDoneOnce) {
     }
 }
 
-TEST_F(AdapterInfoTest, StateFollowsTheDevice) {
-    Install(Setup());
-    const auto adapter = Adapter();
-    adapter->SetState(false);
-    EXPECT_FALSE(machine.devices.IsRunning(kDriverKeyA));
-    EXPECT_FALSE(adapter->State());
-    adapter->Refresh(true);
-    EXPECT_EQ(adapter->AdminStatus(), 2);
-    EXPECT_EQ(adapter->LinkStatus(), "Down, Non Operational");
-
-    // Changed behind the program's back: reading State asks the device.
-    DeviceManager::SetAdapterDeviceEnabled(platform, kDriverKeyA, true);
-    EXPECT_TRUE(adapter->State());
-}
-
 }  // namespace
 }  // namespace vexav6::testing
