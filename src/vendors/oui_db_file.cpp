@@ -7,6 +7,7 @@
 
 #include "base/error.h"
 #include "base/text.h"
+#include "vendors/byte_scan.h"
 
 namespace vexav6::OUIDatabase {
 namespace {
@@ -47,7 +48,7 @@ class Reader {
         Need(length);
         std::string_view raw(reinterpret_cast<const char*>(bytes_.data() + pos_), length);
         pos_ += length;
-        return IsAscii(raw) ? std::string(raw) : text::AnsiToUtf8(raw);
+        return bytescan::HasHighByte(raw) ? text::AnsiToUtf8(raw) : std::string(raw);
     }
 
     [[noreturn]] void PastEnd() const {
@@ -56,14 +57,6 @@ class Reader {
     }
 
   private:
-    static bool IsAscii(std::string_view s) {
-        for (const char c : s) {
-            if (static_cast<unsigned char>(c) >= 0x80) {
-                return false;
-            }
-        }
-        return true;
-    }
     void Need(size_t size) const {
         if (size > Remaining()) {
             PastEnd();

@@ -143,8 +143,14 @@ void TestHttpServer::Serve() {
         if (connection == kNoSocket) {
             continue;
         }
-        Answer(static_cast<std::intptr_t>(connection));
-        CloseSocket(connection);
+        // Each connection on its own thread: a silent answer must not hold up the next request.
+        connections_.emplace_back([this, connection] {
+            Answer(static_cast<std::intptr_t>(connection));
+            CloseSocket(connection);
+        });
+    }
+    for (std::thread& t : connections_) {
+        t.join();
     }
 }
 
@@ -182,8 +188,11 @@ void TestHttpServer::Answer(std::intptr_t connection) {
         response.reason = "Not Found";
     }
     if (response.stall) {
+        // Silent until the client gives up and closes, or the server stops.
         while (!stopping_) {
-            Readable(s);
+            if (Readable(s) && ::recv(s, buffer, sizeof buffer, 0) <= 0) {
+                return;
+            }
         }
         return;
     }

@@ -14,8 +14,9 @@
 namespace vexav6::testing {
 
 // A tiny HTTP/1.1 server on 127.0.0.1 for tests of the real HTTP back-ends: it listens on a port
-// the system chooses, answers each request from a handler the test gives, closes the connection
-// after every answer, and records every request with its headers. One connection at a time.
+// the system chooses, answers each request from a handler the test gives (on the connection's own
+// thread, so it may run on several threads at once), closes the connection after every answer, and
+// records every request with its headers.
 class TestHttpServer {
   public:
     using Headers = std::vector<std::pair<std::string, std::string>>;
@@ -64,6 +65,7 @@ class TestHttpServer {
     std::function<Response(const Request&)> handler_;
     std::vector<Request> requests_;
     std::thread thread_;
+    std::vector<std::thread> connections_;  // used by the serving thread only
 };
 
 }  // namespace vexav6::testing

@@ -1,0 +1,197 @@
+// The vendor database on the real IEEE listing, each figure beside a baseline measured in the same
+// run: the listing parse against a plain std::getline pass over the same file, LoadDB against
+// reading the file's bytes, SaveDB against writing as many bytes with std::ofstream, and GetVendor
+// against a scan of the same table from the start (what a lookup without the index costs).
+#include <benchmark/benchmark.h>
+
+#include <cstdio>
+#include <filesystem>
+#include <fstream>
+#include <iterator>
+#include <map>
+#include <random>
+#include <string>
+#include <vector>
+
+#include <unistd.h>
+
+#include "platform/sim/machine.h"
+#include "vendors/nic_vendor.h"
+
+namespace {
+
+namespace fs = std::filesystem;
+using vexav6::NICVendor;
+using vexav6::OUIRecord;
+
+const char* const kListing = "/usr/share/ieee-data/oui.txt";
+
+struct Fixture {
+    Fixture() : vendor(machine.GetPlatform()) {
+        vendor.ParseOUI(kListing);
+        folder = fs::temp_directory_path() / ("vexav6-bench-" + std::to_string(::getpid()));
+        fs::create_directories(folder);
+        db = (folder / "oui.db").string();
+        vendor.SaveDB(db);
+        dbSize = fs::file_size(db);
+
+        // Half of the lookups name listed prefixes, half arbitrary 24-bit numbers.
+        std::mt19937 random(42);
+        const auto& records = vendor.Records();
+        for (int i = 0; i < 1024; ++i) {
+            lookups.push_back(i % 2 == 0 ? records[random() % records.size()].OUINumber
+                                         : static_cast<int32_t>(random() & 0xFFFFFF));
+        }
+    }
+    ~Fixture() {
+        std::error_code ignored;
+        fs::remove_all(folder, ignored);
+    }
+
+    vexav6::sim::Machine machine;
+    NICVendor vendor;
+    fs::path folder;
+    std::string db;
+    uintmax_t dbSize = 0;
+    std::vector<int32_t> lookups;
+};
+
+Fixture& Shared() {
+    static Fixture fixture;
+    return fixture;
+}
+
+void GetlineBaseline(benchmark::State& state) {
+    for (auto _ : state) {
+        std::ifstream in(kListing, std::ios::binary);
+        size_t bytes = 0;
+        for (std::string line; std::getline(in, line);) {
+            bytes += line.size();
+        }
+        benchmark::DoNotOptimize(bytes);
+    }
+}
+BENCHMARK(GetlineBaseline)->Unit(benchmark::kMillisecond);
+
+void ParseOUI(benchmark::State& state) {
+    NICVendor vendor(Shared().machine.GetPlatform());
+    for (auto _ : state) {
+        vendor.ParseOUI(kListing);
+    }
+    state.counters["records"] = static_cast<double>(vendor.Records().size());
+}
+BENCHMARK(ParseOUI)->Unit(benchmark::kMillisecond);
+
+void ReadFileBaseline(benchmark::State& state) {
+    const std::string& db = Shared().db;
+    for (auto _ : state) {
+        std::ifstream in(db, std::ios::binary);
+        std::string bytes((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+        benchmark::DoNotOptimize(bytes.data());
+    }
+}
+BENCHMARK(ReadFileBaseline)->Unit(benchmark::kMillisecond);
+
+void LoadDB(benchmark::State& state) {
+    NICVendor vendor(Shared().machine.GetPlatform());
+    for (auto _ : state) {
+        vendor.LoadDB(Shared().db);
+    }
+}
+BENCHMARK(LoadDB)->Unit(benchmark::kMillisecond);
+
+void WriteFileBaseline(benchmark::State& state) {
+    const std::string bytes(Shared().dbSize, 'x');
+    const std::string path = (Shared().folder / "plain.db").string();
+    for (auto _ : state) {
+        std::ofstream out(path, std::ios::binary | std::ios::trunc);
+        out.write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
+    }
+}
+BENCHMARK(WriteFileBaseline)->Unit(benchmark::kMillisecond);
+
+void SaveDB(benchmark::State& state) {
+    const std::string path = (Shared().folder / "saved.db").string();
+    for (auto _ : state) {
+        Shared().vendor.SaveDB(path);
+    }
+}
+BENCHMARK(SaveDB)->Unit(benchmark::kMillisecond);
+
+void GetVendor(benchmark::State& state) {
+    const Fixture& f = Shared();
+    size_t i = 0;
+    for (auto _ : state) {
+        std::string answer = f.vendor.GetVendor(f.lookups[i++ & 1023], true, true);
+        benchmark::DoNotOptimize(answer.data());
+    }
+}
+BENCHMARK(GetVendor);
+
+// The same answers found the way a table without an index must: from the first record on.
+void GetVendorLinearScan(benchmark::State& state) {
+    const Fixture& f = Shared();
+    const std::vector<OUIRecord>& records = f.vendor.Records();
+    size_t i = 0;
+    for (auto _ : state) {
+        const int32_t number = f.lookups[i++ & 1023];
+        std::string answer = vexav6::kUnknownVendor;
+        for (const OUIRecord& r : records) {
+            if (r.OUINumber == number) {
+                answer = "[" + r.OUIText + "] " + r.CompanyName +
+                         "  (Address: " + r.CompanyAddress + ")";
+                break;
+            }
+        }
+        benchmark::DoNotOptimize(answer.data());
+    }
+}
+BENCHMARK(GetVendorLinearScan)->Unit(benchmark::kMicrosecond);
+
+// Prints the usual table, keeps every run's real time per iteration, and adds the ratios.
+class RatioReporter : public benchmark::ConsoleReporter {
+  public:
+    void ReportRuns(const std::vector<Run>& runs) override {
+        for (const Run& run : runs) {
+            nanoseconds_[run.benchmark_name()] =
+                run.GetAdjustedRealTime() * 1e9 / benchmark::GetTimeUnitMultiplier(run.time_unit);
+        }
+        ConsoleReporter::ReportRuns(runs);
+    }
+
+    void PrintRatios() const {
+        std::printf("\nAgainst the baselines of this run:\n");
+        Ratio("ParseOUI", "GetlineBaseline", "parse of the listing / std::getline pass", 1e6, "ms");
+        Ratio("LoadDB", "ReadFileBaseline", "LoadDB / reading the file's bytes", 1e6, "ms");
+        Ratio("SaveDB", "WriteFileBaseline", "SaveDB / writing as many bytes", 1e6, "ms");
+        Ratio("GetVendor", "GetVendorLinearScan", "GetVendor / scan from the start", 1, "ns");
+    }
+
+  private:
+    void Ratio(const std::string& subject, const std::string& baseline, const char* what,
+               double scale, const char* unit) const {
+        const auto s = nanoseconds_.find(subject);
+        const auto b = nanoseconds_.find(baseline);
+        if (s == nanoseconds_.end() || b == nanoseconds_.end()) {
+            return;
+        }
+        std::printf("  %-42s %10.3f %s vs %10.3f %s  ratio %.3f\n", what, s->second / scale, unit,
+                    b->second / scale, unit, s->second / b->second);
+    }
+
+    std::map<std::string, double> nanoseconds_;
+};
+
+}  // namespace
+
+int main(int argc, char** argv) {
+    benchmark::Initialize(&argc, argv);
+    if (benchmark::ReportUnrecognizedArguments(argc, argv)) {
+        return 1;
+    }
+    RatioReporter reporter;
+    benchmark::RunSpecifiedBenchmarks(&reporter);
+    reporter.PrintRatios();
+    benchmark::Shutdown();
+    return 0;
+}
