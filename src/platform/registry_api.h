@@ -41,8 +41,9 @@ struct KeyInfo {
 // The registry, shaped like the Win32 registry functions so the program's registry layer can follow
 // them step by step. Every call answers a Win32 status code. Names and string data are UTF-8 here;
 // the Windows back-end converts them to and from UTF-16 at the call, so string data sizes count
-// UTF-8 bytes, and REG_SZ data that does not end in a zero byte is stored with one appended, as the
-// system does. Binary and number values pass unchanged.
+// UTF-8 bytes, and string data (REG_SZ, REG_EXPAND_SZ, REG_MULTI_SZ) that is not empty and does not
+// end in a zero byte is stored with one appended, as the system's 8-bit RegSetValueEx does. Binary
+// and number values pass unchanged.
 class RegistryApi {
 public:
     virtual ~RegistryApi() = default;

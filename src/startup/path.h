@@ -9,21 +9,33 @@
 #include "platform/platform.h"
 
 // Path and whole-file helpers shared by the whole program.
+//
+// Paths are UTF-8 text. The separator is the build's own: "\" in the Windows program, "/" in the
+// native one; CombinePath turns the other one into it.
 namespace vexav6::Path {
 
-// Records the temp folder and the application file of the running program.
-void InitPaths(const Platform& platform);
-// The user's temp folder, ending in the path separator.
+// The separator of this build's paths.
+#ifdef _WIN32
+inline constexpr char kSeparator = '\\';
+#else
+inline constexpr char kSeparator = '/';
+#endif
+
+// The user's temp folder, ending in the path separator. The system back-end asks the system once
+// and keeps the answer, so these are the same for the whole run.
 std::string GetTempFolder(const Platform& platform);
 // The full path of the running program file.
 std::string GetApplicationFile(const Platform& platform);
 // The folder of the running program, where its data files live.
 std::string GetProgramFolder(const Platform& platform);
 
+// Joins a folder and a name with exactly one separator at the seam when either side has one
+// there, or one added when neither has.
 std::string CombinePath(std::string_view folder, std::string_view name);
 // True only when the path names an existing file that is not a folder.
 bool FileExists(std::string_view path);
-// Tries to delete the file until it is gone or the time-out has passed; never fails.
+// Tries to delete the file until it is gone or the time-out has passed; never fails, never
+// deletes a folder.
 void DeleteFileWithRetry(std::string_view path, int32_t timeoutSeconds);
 // A full path in `folder` of the form ~TMP + MMDDHHNNSS + six-digit counter + "." + extension
 // that does not exist yet.
@@ -34,10 +46,14 @@ std::string GetFileName(std::string_view path);
 
 // Writes the whole file in one piece. Never leaves a partial file and never loses the previous
 // file: the bytes go to a temporary file in the same folder that replaces the target only once it
-// is complete. On failure: false, or the error raised when `raiseErrors` is true.
+// is complete. A read-only target is refused. On failure: false, or the error raised (75
+// path/file access, 76 path not found, 70 permission denied, 61 disk full) when `raiseErrors`.
 bool WriteAllBytes(std::string_view path, std::span<const uint8_t> bytes, bool raiseErrors);
-// Reads `count` bytes from `offset` (count <= 0: to the end). Reading zero bytes fails.
-bool ReadAllBytes(std::string_view path, std::vector<uint8_t>& bytes, int32_t offset,
-                  int32_t count, bool raiseErrors);
+// Reads `count` bytes from `offset` (offset <= 0: from the start; count <= 0: to the end).
+// Reading zero bytes fails (9), and so does asking for more bytes than the file holds after
+// `offset` (62). On failure `bytes` is left empty and the result is false, or the error is
+// raised when `raiseErrors`.
+bool ReadAllBytes(std::string_view path, std::vector<uint8_t>& bytes, int32_t offset, int32_t count,
+                  bool raiseErrors);
 
 }  // namespace vexav6::Path

@@ -34,7 +34,11 @@ bool SplitPath(std::string_view path, std::vector<std::string>& parts) {
     return true;
 }
 
-bool IsStringType(uint32_t type) { return type == regtype::kSz || type == regtype::kExpandSz; }
+// The types whose data the system treats as text: data that is not empty and lacks a closing zero
+// is stored with one, as the 8-bit RegSetValueEx stores it.
+bool IsStringType(uint32_t type) {
+    return type == regtype::kSz || type == regtype::kExpandSz || type == regtype::kMultiSz;
+}
 
 }  // namespace
 
@@ -252,7 +256,7 @@ platform::Status SimRegistry::SetValue(KeyHandle key, std::string_view name, uin
         return status::kInvalidParameter;
     }
     Value value{type, std::vector<uint8_t>(data, data + size)};
-    if (IsStringType(type) && (value.data.empty() || value.data.back() != 0)) {
+    if (IsStringType(type) && !value.data.empty() && value.data.back() != 0) {
         value.data.push_back(0);
     }
     if (auto* entry = handle->key->FindValue(name)) {

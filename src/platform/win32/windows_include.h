@@ -15,3 +15,12 @@
 #endif
 
 #include <windows.h>
+
+// <windows.h> maps these names to their W functions; in this program they are also member names
+// of the platform interfaces (SystemApi::GetVersionEx, UiApi::MessageBox ...). Win32 code calls
+// the W functions by their full names. (<shellapi.h> defines ShellExecute again: undefine it after
+// including that header.)
+#undef GetVersionEx
+#undef GetTempPath
+#undef MessageBox
+#undef ShellExecute
