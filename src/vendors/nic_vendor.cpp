@@ -5,6 +5,7 @@
 #include <cstdio>
 #include <filesystem>
 #include <fstream>
+#include <memory>
 #include <random>
 #include <span>
 #include <system_error>
@@ -49,19 +50,29 @@ std::filesystem::path FilePath(std::string_view utf8) {
         std::u8string(reinterpret_cast<const char8_t*>(utf8.data()), utf8.size()));
 }
 
-// The whole file: a missing file is error 53, any other failure to read it error 75.
-std::string ReadWholeFile(std::string_view path, const char* source) {
+// The bytes of a whole file, read without clearing the buffer first (megabytes, read at start-up).
+struct FileBytes {
+    std::unique_ptr<char[]> data;
+    size_t size = 0;
+    std::string_view Text() const { return std::string_view(data.get(), size); }
+    std::span<const uint8_t> Bytes() const {
+        return std::span(reinterpret_cast<const uint8_t*>(data.get()), size);
+    }
+};
+
+// A missing file is error 53, any other failure to read it error 75.
+FileBytes ReadWholeFile(std::string_view path, const char* source) {
     const std::filesystem::path file = FilePath(path);
     std::error_code ec;
     if (!std::filesystem::exists(file, ec)) {
         throw Error(errnum::kFileNotFound, source, RuntimeErrorText(errnum::kFileNotFound));
     }
     std::ifstream in(file, std::ios::binary);
-    std::string bytes;
     const auto size = std::filesystem::file_size(file, ec);
     if (in && !ec) {
-        bytes.resize(static_cast<size_t>(size));
-        in.read(bytes.data(), static_cast<std::streamsize>(size));
+        FileBytes bytes{std::make_unique_for_overwrite<char[]>(static_cast<size_t>(size)),
+                        static_cast<size_t>(size)};
+        in.read(bytes.data.get(), static_cast<std::streamsize>(size));
         if (in.gcount() == static_cast<std::streamsize>(size)) {
             return bytes;
         }
@@ -129,8 +140,8 @@ void NICVendor::SetTable(std::vector<OUIRecord> records) {
 }
 
 void NICVendor::ParseOUI(std::string_view OUIFile) {
-    const std::string listing = ReadWholeFile(OUIFile, kParseSource);
-    SetTable(ParseOUIListing(listing, kParseSource));
+    const FileBytes listing = ReadWholeFile(OUIFile, kParseSource);
+    SetTable(ParseOUIListing(listing.Text(), kParseSource));
 }
 
 void NICVendor::WriteDB(std::string_view path, OleDate lastModified) const {
@@ -144,10 +155,8 @@ void NICVendor::SaveDB(std::string_view OutDBFile) const {
 
 void NICVendor::LoadDB(std::string_view InDBFile) {
     try {
-        const std::string bytes = ReadWholeFile(InDBFile, kLoadSource);
-        SetTable(OUIDatabase::Decode(
-            std::span(reinterpret_cast<const uint8_t*>(bytes.data()), bytes.size()), lastModified_,
-            kLoadSource));
+        const FileBytes file = ReadWholeFile(InDBFile, kLoadSource);
+        SetTable(OUIDatabase::Decode(file.Bytes(), lastModified_, kLoadSource));
     } catch (...) {
         SetTable(std::vector<OUIRecord>(1));
         throw;

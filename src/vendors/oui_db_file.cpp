@@ -16,22 +16,28 @@ constexpr size_t kHeaderSize = 1 + 8 + 4;
 constexpr size_t kSmallestRecord = 4 + 3 * 2;
 constexpr size_t kLongestText = 32767;
 
+// Writes into a buffer sized beforehand.
 class Writer {
   public:
-    explicit Writer(std::vector<uint8_t>& out) : out_(out) {}
-    void Byte(uint8_t v) { out_.push_back(v); }
+    explicit Writer(uint8_t* out) : out_(out) {}
+    void Byte(uint8_t v) { *out_++ = v; }
     void Int16(uint16_t v) { Little(v, 2); }
     void Int32(int32_t v) { Little(static_cast<uint32_t>(v), 4); }
     void Double(double v) { Little(std::bit_cast<uint64_t>(v), 8); }
-    void Bytes(std::string_view s) { out_.insert(out_.end(), s.begin(), s.end()); }
+    void Bytes(std::string_view s) {
+        if (!s.empty()) {
+            std::memcpy(out_, s.data(), s.size());
+            out_ += s.size();
+        }
+    }
 
   private:
     void Little(uint64_t v, int size) {
         for (int i = 0; i < size; ++i) {
-            out_.push_back(static_cast<uint8_t>(v >> (8 * i)));
+            *out_++ = static_cast<uint8_t>(v >> (8 * i));
         }
     }
-    std::vector<uint8_t>& out_;
+    uint8_t* out_;
 };
 
 class Reader {
@@ -40,15 +46,20 @@ class Reader {
 
     size_t Remaining() const { return bytes_.size() - pos_; }
     uint8_t Byte() { return static_cast<uint8_t>(Little(1)); }
-    uint16_t Int16() { return static_cast<uint16_t>(Little(2)); }
     int32_t Int32() { return static_cast<int32_t>(static_cast<uint32_t>(Little(4))); }
     double Double() { return std::bit_cast<double>(Little(8)); }
-    std::string Text() {
-        const size_t length = Int16();
+    void Text(std::string& out) {
+        Need(2);
+        const size_t length = bytes_[pos_] | (size_t{bytes_[pos_ + 1]} << 8);
+        pos_ += 2;
         Need(length);
-        std::string_view raw(reinterpret_cast<const char*>(bytes_.data() + pos_), length);
+        const std::string_view raw(reinterpret_cast<const char*>(bytes_.data() + pos_), length);
         pos_ += length;
-        return bytescan::HasHighByte(raw) ? text::AnsiToUtf8(raw) : std::string(raw);
+        if (bytescan::HasHighByte(raw)) {
+            out = text::AnsiToUtf8(raw);
+        } else {
+            out.assign(raw);
+        }
     }
 
     [[noreturn]] void PastEnd() const {
@@ -91,9 +102,8 @@ std::vector<uint8_t> Encode(const std::vector<OUIRecord>& records, OleDate lastM
         }
         size += 4;
     }
-    std::vector<uint8_t> bytes;
-    bytes.reserve(size);
-    Writer out(bytes);
+    std::vector<uint8_t> bytes(size);
+    Writer out(bytes.data());
     out.Byte(kVersion);
     out.Double(lastModified.value);
     out.Int32(static_cast<int32_t>(records.size()));
@@ -124,12 +134,14 @@ std::vector<OUIRecord> Decode(std::span<const uint8_t> bytes, OleDate& lastModif
     if (static_cast<size_t>(count) > in.Remaining() / kSmallestRecord) {
         in.PastEnd();
     }
-    std::vector<OUIRecord> records(static_cast<size_t>(count));
-    for (OUIRecord& r : records) {
+    std::vector<OUIRecord> records;
+    records.reserve(static_cast<size_t>(count));
+    for (int32_t i = 0; i < count; ++i) {
+        OUIRecord& r = records.emplace_back();
         r.OUINumber = in.Int32();
-        r.OUIText = in.Text();
-        r.CompanyName = in.Text();
-        r.CompanyAddress = in.Text();
+        in.Text(r.OUIText);
+        in.Text(r.CompanyName);
+        in.Text(r.CompanyAddress);
     }
     return records;
 }
