@@ -21,13 +21,18 @@ inline uint64_t ZeroBytes(uint64_t word) {
 }
 
 inline bool HasHighByte(std::string_view text) {
-    size_t i = 0;
+    const char* p = text.data();
+    const size_t size = text.size();
     uint64_t any = 0;
-    for (; i + 8 <= text.size(); i += 8) {
-        any |= Load8(text.data() + i);
-    }
-    for (; i < text.size(); ++i) {
-        any |= static_cast<unsigned char>(text[i]);
+    if (size >= 8) {
+        for (size_t i = 0; i + 8 <= size; i += 8) {
+            any |= Load8(p + i);
+        }
+        any |= Load8(p + size - 8);  // the tail, overlapping what was read
+    } else {
+        for (size_t i = 0; i < size; ++i) {
+            any |= static_cast<unsigned char>(p[i]);
+        }
     }
     return (any & 0x8080808080808080ull) != 0;
 }

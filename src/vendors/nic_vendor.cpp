@@ -50,18 +50,8 @@ std::filesystem::path FilePath(std::string_view utf8) {
         std::u8string(reinterpret_cast<const char8_t*>(utf8.data()), utf8.size()));
 }
 
-// The bytes of a whole file, read without clearing the buffer first (megabytes, read at start-up).
-struct FileBytes {
-    std::unique_ptr<char[]> data;
-    size_t size = 0;
-    std::string_view Text() const { return std::string_view(data.get(), size); }
-    std::span<const uint8_t> Bytes() const {
-        return std::span(reinterpret_cast<const uint8_t*>(data.get()), size);
-    }
-};
-
-// A missing file is error 53, any other failure to read it error 75.
-FileBytes ReadWholeFile(std::string_view path, const char* source) {
+// The bytes of a whole file: a missing file is error 53, any other failure to read it error 75.
+std::string ReadWholeFile(std::string_view path, const char* source) {
     const std::filesystem::path file = FilePath(path);
     std::error_code ec;
     if (!std::filesystem::exists(file, ec)) {
@@ -70,9 +60,8 @@ FileBytes ReadWholeFile(std::string_view path, const char* source) {
     std::ifstream in(file, std::ios::binary);
     const auto size = std::filesystem::file_size(file, ec);
     if (in && !ec) {
-        FileBytes bytes{std::make_unique_for_overwrite<char[]>(static_cast<size_t>(size)),
-                        static_cast<size_t>(size)};
-        in.read(bytes.data.get(), static_cast<std::streamsize>(size));
+        std::string bytes(static_cast<size_t>(size), '\0');
+        in.read(bytes.data(), static_cast<std::streamsize>(size));
         if (in.gcount() == static_cast<std::streamsize>(size)) {
             return bytes;
         }
@@ -82,19 +71,21 @@ FileBytes ReadWholeFile(std::string_view path, const char* source) {
 }
 
 // "[00-1A-2B] Name  (Address: ...)", with the parts asked for.
-std::string Describe(const OUIRecord& record, bool includeAddress, bool includeNumber) {
+std::string Describe(const OUITable& table, size_t i, bool includeAddress, bool includeNumber) {
+    const std::string_view oui = table.OUIText(i);
+    const std::string_view name = table.CompanyName(i);
+    const std::string_view address = table.CompanyAddress(i);
     std::string out;
-    out.reserve(record.OUIText.size() + record.CompanyName.size() + record.CompanyAddress.size() +
-                16);
+    out.reserve(oui.size() + name.size() + address.size() + 16);
     if (includeNumber) {
         out += '[';
-        out += record.OUIText;
+        out += oui;
         out += "] ";
     }
-    out += record.CompanyName;
+    out += name;
     if (includeAddress) {
         out += "  (Address: ";
-        out += record.CompanyAddress;
+        out += address;
         out += ')';
     }
     return out;
@@ -102,11 +93,16 @@ std::string Describe(const OUIRecord& record, bool includeAddress, bool includeN
 
 // A random address must not have the group (multicast) bit of its first octet set: no adapter
 // takes such an address. The listing holds a few such prefixes (11-11-11 ...).
-bool CanStartAddress(const OUIRecord& record) {
+bool CanStartAddress(std::string_view ouiText) {
     size_t digits = 0;
-    const unsigned long long firstOctet =
-        text::LeadingHexValue(std::string_view(record.OUIText).substr(0, 2), &digits);
+    const unsigned long long firstOctet = text::LeadingHexValue(ouiText.substr(0, 2), &digits);
     return digits == 2 && (firstOctet & 1) == 0;
+}
+
+OUITable OneBlankRecord() {
+    OUITable table;
+    table.Add(0, "", "", "");
+    return table;
 }
 
 std::string UserAgent() {
@@ -117,7 +113,7 @@ std::string UserAgent() {
 }  // namespace
 
 NICVendor::NICVendor(const Platform& platform)
-    : platform_(platform), table_(1), request_(platform.http.CreateRequest()) {
+    : platform_(platform), table_(OneBlankRecord()), request_(platform.http.CreateRequest()) {
     index_.Build(table_);
     request_->onResponseFinished = [this] { OnResponseFinished(); };
     request_->onError = [this](int32_t number, const std::string& description) {
@@ -129,19 +125,18 @@ NICVendor::~NICVendor() {
     request_->Abort();
 }
 
-void NICVendor::SetTable(std::vector<OUIRecord> records) {
-    table_ = std::move(records);
+void NICVendor::SetTable(OUITable table) {
+    table_ = std::move(table);
     index_.Build(table_);
     hasDrawableRecord_ = false;
-    const size_t drawable = std::min(table_.size(), static_cast<size_t>(kHighestDrawnIndex) + 1);
+    const size_t drawable = std::min(table_.Size(), static_cast<size_t>(kHighestDrawnIndex) + 1);
     for (size_t i = 0; i < drawable && !hasDrawableRecord_; ++i) {
-        hasDrawableRecord_ = CanStartAddress(table_[i]);
+        hasDrawableRecord_ = CanStartAddress(table_.OUIText(i));
     }
 }
 
 void NICVendor::ParseOUI(std::string_view OUIFile) {
-    const FileBytes listing = ReadWholeFile(OUIFile, kParseSource);
-    SetTable(ParseOUIListing(listing.Text(), kParseSource));
+    SetTable(ParseOUIListing(ReadWholeFile(OUIFile, kParseSource), kParseSource));
 }
 
 void NICVendor::WriteDB(std::string_view path, OleDate lastModified) const {
@@ -155,10 +150,10 @@ void NICVendor::SaveDB(std::string_view OutDBFile) const {
 
 void NICVendor::LoadDB(std::string_view InDBFile) {
     try {
-        const FileBytes file = ReadWholeFile(InDBFile, kLoadSource);
-        SetTable(OUIDatabase::Decode(file.Bytes(), lastModified_, kLoadSource));
+        SetTable(
+            OUIDatabase::Decode(ReadWholeFile(InDBFile, kLoadSource), lastModified_, kLoadSource));
     } catch (...) {
-        SetTable(std::vector<OUIRecord>(1));
+        SetTable(OneBlankRecord());
         throw;
     }
 }
@@ -172,7 +167,7 @@ std::string NICVendor::GetVendor(int32_t VendorNumber, bool IncludeAddress,
     if (position < 0) {
         return kUnknownVendor;
     }
-    return Describe(table_[static_cast<size_t>(position)], IncludeAddress, IncludeNumber);
+    return Describe(table_, static_cast<size_t>(position), IncludeAddress, IncludeNumber);
 }
 
 void NICVendor::PopulateCombo(VendorList& ComboBox, bool IncludeAddress) {
@@ -185,7 +180,7 @@ void NICVendor::PopulateCombo(VendorList& ComboBox, bool IncludeAddress) {
         }
     };
     progress(0);
-    const size_t count = table_.size();
+    const size_t count = table_.Size();
     for (size_t i = 0; i < count; ++i) {
         if (i % 128 == 0) {
             progress(static_cast<int16_t>(
@@ -193,10 +188,10 @@ void NICVendor::PopulateCombo(VendorList& ComboBox, bool IncludeAddress) {
             platform_.ui.DoEvents();
         }
         // Pending work may have replaced the table (a finished download): stop at its end.
-        if (i >= table_.size()) {
+        if (i >= table_.Size()) {
             break;
         }
-        ComboBox.AddItem(Describe(table_[i], IncludeAddress, true));
+        ComboBox.AddItem(Describe(table_, i, IncludeAddress, true));
     }
     progress(100);
 }
@@ -220,14 +215,14 @@ void NICVendor::GetRandomMACAddress(std::string& MACAddress, std::string& Compan
         return static_cast<int32_t>(RoundHalfEven(r * kHighestDrawnIndex));
     };
 
-    const auto last = static_cast<int32_t>(table_.size()) - 1;
+    const auto last = static_cast<int32_t>(table_.Size()) - 1;
     int32_t index = draw();
-    while (index > last || !CanStartAddress(table_[static_cast<size_t>(index)])) {
+    while (index > last || !CanStartAddress(table_.OUIText(static_cast<size_t>(index)))) {
         index = draw();
     }
-    const OUIRecord& record = table_[static_cast<size_t>(index)];
-    MACAddress = record.OUIText;
-    Company = Describe(record, IncludeAddress, true);
+    const auto chosen = static_cast<size_t>(index);
+    MACAddress = table_.OUIText(chosen);
+    Company = Describe(table_, chosen, IncludeAddress, true);
     for (int octet = 0; octet < 3; ++octet) {
         char digits[4];
         std::snprintf(digits, sizeof digits, "%02X", static_cast<unsigned>(draw() & 0xFF));

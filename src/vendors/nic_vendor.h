@@ -10,6 +10,7 @@
 #include "base/ole_date.h"
 #include "platform/platform.h"
 #include "vendors/oui_record.h"
+#include "vendors/oui_table.h"
 #include "vendors/vendor_index.h"
 
 namespace vexav6 {
@@ -70,8 +71,9 @@ class NICVendor {
     // The listing's last-modified time as the web server gave it (GMT); 0 until a database was
     // loaded or downloaded.
     OleDate LastModified() const { return lastModified_; }
-    const std::vector<OUIRecord>& Records() const { return table_; }
-    bool IsLoaded() const { return table_.size() >= 2; }
+    // The records, in listing order.
+    const OUITable& Table() const { return table_; }
+    bool IsLoaded() const { return table_.Size() >= 2; }
 
     // 0: the database was downloaded, rebuilt and saved; 1: the listing is unchanged.
     std::function<void(int32_t Result)> onDBUpdated;
@@ -82,11 +84,11 @@ class NICVendor {
     int32_t OnlineUpdateDB();
     void OnResponseFinished();
     void OnRequestError(int32_t number, const std::string& description);
-    void SetTable(std::vector<OUIRecord> records);
+    void SetTable(OUITable table);
     void WriteDB(std::string_view path, OleDate lastModified) const;
 
     Platform platform_;
-    std::vector<OUIRecord> table_;
+    OUITable table_;
     VendorIndex index_;
     // Whether GetRandomMACAddress has a record to start an address with.
     bool hasDrawableRecord_ = false;

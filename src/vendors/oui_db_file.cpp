@@ -2,7 +2,7 @@
 
 #include <bit>
 #include <cstring>
-#include <string>
+#include <limits>
 #include <string_view>
 
 #include "base/error.h"
@@ -21,10 +21,10 @@ class Writer {
   public:
     explicit Writer(uint8_t* out) : out_(out) {}
     void Byte(uint8_t v) { *out_++ = v; }
-    void Int16(uint16_t v) { Little(v, 2); }
     void Int32(int32_t v) { Little(static_cast<uint32_t>(v), 4); }
     void Double(double v) { Little(std::bit_cast<uint64_t>(v), 8); }
-    void Bytes(std::string_view s) {
+    void Text(std::string_view s) {
+        Little(s.size(), 2);
         if (!s.empty()) {
             std::memcpy(out_, s.data(), s.size());
             out_ += s.size();
@@ -40,26 +40,31 @@ class Writer {
     uint8_t* out_;
 };
 
+// Reads the file's bytes, which the table being filled holds: texts found valid stay where they
+// are; the table may grow its buffer meanwhile, so positions are kept, never pointers.
 class Reader {
   public:
-    Reader(std::span<const uint8_t> bytes, const char* source) : bytes_(bytes), source_(source) {}
+    Reader(OUITable& table, const char* source)
+        : table_(table), end_(table.Buffer().size()), source_(source) {}
 
-    size_t Remaining() const { return bytes_.size() - pos_; }
+    size_t Remaining() const { return end_ - pos_; }
     uint8_t Byte() { return static_cast<uint8_t>(Little(1)); }
     int32_t Int32() { return static_cast<int32_t>(static_cast<uint32_t>(Little(4))); }
     double Double() { return std::bit_cast<double>(Little(8)); }
-    void Text(std::string& out) {
-        Need(2);
-        const size_t length = bytes_[pos_] | (size_t{bytes_[pos_ + 1]} << 8);
-        pos_ += 2;
+
+    OUITable::Span Text() {
+        const auto length = static_cast<uint32_t>(Little(2));
         Need(length);
-        const std::string_view raw(reinterpret_cast<const char*>(bytes_.data() + pos_), length);
+        const OUITable::Span span{static_cast<uint32_t>(pos_), length};
         pos_ += length;
-        if (bytescan::HasHighByte(raw)) {
-            out = text::AnsiToUtf8(raw);
-        } else {
-            out.assign(raw);
+        const std::string_view raw(table_.Buffer().data() + span.offset, length);
+        if (!bytescan::HasHighByte(raw)) {
+            return span;
         }
+        // Valid UTF-8 comes back unchanged; a text written in an ANSI code page is converted and
+        // kept after the file's bytes.
+        std::string converted = text::AnsiToUtf8(raw);
+        return converted == raw ? span : table_.Append(converted);
     }
 
     [[noreturn]] void PastEnd() const {
@@ -75,30 +80,32 @@ class Reader {
     }
     uint64_t Little(int size) {
         Need(static_cast<size_t>(size));
+        const auto* bytes = reinterpret_cast<const uint8_t*>(table_.Buffer().data()) + pos_;
         uint64_t v = 0;
         for (int i = 0; i < size; ++i) {
-            v |= static_cast<uint64_t>(bytes_[pos_ + static_cast<size_t>(i)]) << (8 * i);
+            v |= static_cast<uint64_t>(bytes[i]) << (8 * i);
         }
         pos_ += static_cast<size_t>(size);
         return v;
     }
 
-    std::span<const uint8_t> bytes_;
+    OUITable& table_;
+    const size_t end_;
     const char* source_;
     size_t pos_ = 0;
 };
 
 }  // namespace
 
-std::vector<uint8_t> Encode(const std::vector<OUIRecord>& records, OleDate lastModified,
-                            const char* errorSource) {
+std::vector<uint8_t> Encode(const OUITable& table, OleDate lastModified, const char* errorSource) {
     size_t size = kHeaderSize;
-    for (const OUIRecord& r : records) {
-        for (const std::string* s : {&r.OUIText, &r.CompanyName, &r.CompanyAddress}) {
-            if (s->size() > kLongestText) {
+    for (size_t i = 0; i < table.Size(); ++i) {
+        for (const std::string_view s :
+             {table.OUIText(i), table.CompanyName(i), table.CompanyAddress(i)}) {
+            if (s.size() > kLongestText) {
                 throw Error::Overflow(errorSource);
             }
-            size += 2 + s->size();
+            size += 2 + s.size();
         }
         size += 4;
     }
@@ -106,22 +113,25 @@ std::vector<uint8_t> Encode(const std::vector<OUIRecord>& records, OleDate lastM
     Writer out(bytes.data());
     out.Byte(kVersion);
     out.Double(lastModified.value);
-    out.Int32(static_cast<int32_t>(records.size()));
-    for (const OUIRecord& r : records) {
-        out.Int32(r.OUINumber);
-        for (const std::string* s : {&r.OUIText, &r.CompanyName, &r.CompanyAddress}) {
-            out.Int16(static_cast<uint16_t>(s->size()));
-            out.Bytes(*s);
-        }
+    out.Int32(static_cast<int32_t>(table.Size()));
+    for (size_t i = 0; i < table.Size(); ++i) {
+        out.Int32(table.Number(i));
+        out.Text(table.OUIText(i));
+        out.Text(table.CompanyName(i));
+        out.Text(table.CompanyAddress(i));
     }
     return bytes;
 }
 
-std::vector<OUIRecord> Decode(std::span<const uint8_t> bytes, OleDate& lastModified,
-                              const char* errorSource) {
-    Reader in(bytes, errorSource);
+OUITable Decode(std::string fileBytes, OleDate& lastModified, const char* errorSource) {
+    if (fileBytes.size() > std::numeric_limits<uint32_t>::max()) {
+        throw Error::Overflow(errorSource);
+    }
+    const bool empty = fileBytes.empty();
+    OUITable table(std::move(fileBytes));
+    Reader in(table, errorSource);
     // An empty file has no version: it is refused like an unknown one.
-    if (bytes.empty() || in.Byte() != kVersion) {
+    if (empty || in.Byte() != kVersion) {
         throw Error(errnum::kOwnCheck, errorSource, "Database file version not supported.");
     }
     lastModified.value = in.Double();
@@ -134,16 +144,15 @@ std::vector<OUIRecord> Decode(std::span<const uint8_t> bytes, OleDate& lastModif
     if (static_cast<size_t>(count) > in.Remaining() / kSmallestRecord) {
         in.PastEnd();
     }
-    std::vector<OUIRecord> records;
-    records.reserve(static_cast<size_t>(count));
+    table.Reserve(static_cast<size_t>(count), 0);
     for (int32_t i = 0; i < count; ++i) {
-        OUIRecord& r = records.emplace_back();
-        r.OUINumber = in.Int32();
-        in.Text(r.OUIText);
-        in.Text(r.CompanyName);
-        in.Text(r.CompanyAddress);
+        const int32_t number = in.Int32();
+        const OUITable::Span oui = in.Text();
+        const OUITable::Span name = in.Text();
+        const OUITable::Span address = in.Text();
+        table.AddInPlace(number, oui, name, address);
     }
-    return records;
+    return table;
 }
 
 }  // namespace vexav6::OUIDatabase

@@ -106,15 +106,16 @@ bool IsUtf8Text(std::string_view text) {
 
 }  // namespace
 
-std::vector<OUIRecord> ParseOUIListing(std::string_view listing, const char* errorSource) {
+OUITable ParseOUIListing(std::string_view listing, const char* errorSource) {
     std::string converted;
     if (!IsUtf8Text(listing)) {
         converted = text::AnsiToUtf8(listing);
         listing = converted;
     }
 
-    std::vector<OUIRecord> records;
-    records.reserve(listing.size() / 160 + 16);  // an entry of the real listing takes ~160 bytes
+    OUITable table;
+    // An entry of the real listing takes some 160 bytes, of which some 75 are kept.
+    table.Reserve(listing.size() / 160 + 16, listing.size() / 2);
     std::string address;
     LineReader lines(listing);
     std::string_view line;
@@ -130,14 +131,12 @@ std::vector<OUIRecord> ParseOUIListing(std::string_view listing, const char* err
             continue;
         }
 
-        OUIRecord record;
         const std::optional<std::string_view> name = TabField(line, 2);
         if (!name) {
             Fail(errorSource, lines.LineNumber(),
                  "has too few fields for the first line of an entry.");
         }
-        record.CompanyName = *name;
-        record.OUIText = FirstWord(*TabField(line, 0));
+        const std::string_view ouiText = FirstWord(*TabField(line, 0));
 
         const size_t entryLine = lines.LineNumber();
         if (!lines.Next(line)) {
@@ -151,7 +150,6 @@ std::vector<OUIRecord> ParseOUIListing(std::string_view listing, const char* err
             Fail(errorSource, lines.LineNumber(),
                  "does not begin with the entry's six-digit hexadecimal number.");
         }
-        record.OUINumber = static_cast<int32_t>(number);
 
         address.clear();
         while (lines.Next(line)) {
@@ -171,14 +169,13 @@ std::vector<OUIRecord> ParseOUIListing(std::string_view listing, const char* err
             }
             address += *part;
         }
-        record.CompanyAddress = address;
-        records.push_back(std::move(record));
+        table.Add(static_cast<int32_t>(number), ouiText, *name, address);
     }
-    if (records.empty()) {
+    if (table.Size() == 0) {
         throw Error(errnum::kOwnCheck, errorSource,
                     "Invalid vendor list (OUI) file: it holds no vendor entry.");
     }
-    return records;
+    return table;
 }
 
 }  // namespace vexav6

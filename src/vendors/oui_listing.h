@@ -1,9 +1,8 @@
 #pragma once
 
 #include <string_view>
-#include <vector>
 
-#include "vendors/oui_record.h"
+#include "vendors/oui_table.h"
 
 namespace vexav6 {
 
@@ -21,6 +20,6 @@ namespace vexav6 {
 // A malformed listing (a line without the tab fields its place in the entry needs, a base-16 line
 // that does not begin with a hexadecimal number, an entry cut short, no entry at all) raises error
 // 1 with `errorSource` as its source and the line number in the description.
-std::vector<OUIRecord> ParseOUIListing(std::string_view listing, const char* errorSource);
+OUITable ParseOUIListing(std::string_view listing, const char* errorSource);
 
 }  // namespace vexav6

@@ -2,16 +2,16 @@
 
 namespace vexav6 {
 
-void VendorIndex::Build(const std::vector<OUIRecord>& records) {
+void VendorIndex::Build(const OUITable& table) {
     int bits = 1;
-    while ((size_t{1} << bits) < records.size() * 2) {
+    while ((size_t{1} << bits) < table.Size() * 2) {
         ++bits;
     }
     slots_.assign(size_t{1} << bits, Slot{});
     mask_ = slots_.size() - 1;
     shift_ = 32 - bits;
-    for (size_t position = 0; position < records.size(); ++position) {
-        const int32_t number = records[position].OUINumber;
+    for (size_t position = 0; position < table.Size(); ++position) {
+        const int32_t number = table.Number(position);
         for (size_t i = Home(number);; i = (i + 1) & mask_) {
             Slot& slot = slots_[i];
             if (slot.position < 0) {

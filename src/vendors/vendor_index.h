@@ -3,7 +3,7 @@
 #include <cstdint>
 #include <vector>
 
-#include "vendors/oui_record.h"
+#include "vendors/oui_table.h"
 
 namespace vexav6 {
 
@@ -12,7 +12,7 @@ namespace vexav6 {
 // that occurs more than once keeps its first position, as a scan from the start would find it.
 class VendorIndex {
   public:
-    void Build(const std::vector<OUIRecord>& records);
+    void Build(const OUITable& table);
     void Clear();
 
     // Position of the first record with this number, or -1.

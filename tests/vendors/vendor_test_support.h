@@ -16,6 +16,15 @@ inline constexpr const char* kRealListing = "Z:/usr/share/ieee-data/oui.txt";
 inline constexpr const char* kRealListing = "/usr/share/ieee-data/oui.txt";
 #endif
 
+// The vendor table's records as values.
+inline std::vector<OUIRecord> Records(const NICVendor& vendor) {
+    std::vector<OUIRecord> records;
+    for (size_t i = 0; i < vendor.Table().Size(); ++i) {
+        records.push_back(vendor.Table().Record(i));
+    }
+    return records;
+}
+
 // Records every item appended to it.
 class RecordingVendorList : public VendorList {
   public:
