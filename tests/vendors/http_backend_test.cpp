@@ -222,6 +222,32 @@ TEST_F(HttpBackendTest, NotificationMaySendTheNextRequest) {
     EXPECT_EQ(bodies, (std::vector<std::string>{"/first", "/second"}));
 }
 
+TEST_F(HttpBackendTest, SynchronousRequestEndsInsideSendWithoutNotification) {
+    server.SetHandler([](const TestHttpServer::Request& request) {
+        Response r;
+        r.stall = request.target == "/silent";
+        r.body = "at once";
+        return r;
+    });
+    Exchange exchange(http.Api());
+    exchange.request->Open("GET", server.Url("/now"), false);
+    exchange.request->Send();
+    EXPECT_EQ(exchange.request->Status(), 200);
+    EXPECT_EQ(exchange.Body(), "at once");
+
+    exchange.request->Open("GET", server.Url("/silent"), false);
+    exchange.request->SetTimeouts(30000, 30000, 30000, 500);
+    try {
+        exchange.request->Send();
+        ADD_FAILURE() << "a silent server answered";
+    } catch (const Error& e) {
+        EXPECT_EQ(e.Number(), 12002);
+    }
+    http.Pump(200ms);
+    EXPECT_FALSE(exchange.Ended());
+}
+
+// NICVendor downloading the real listing through this build's back-end.
 TEST_F(HttpBackendTest, VendorListDownloadsOverLoopback) {
     const std::string listing = ReadFileBytes(kRealListing);
     const std::string lastModified = "Sat, 27 Aug 2022 07:45:13 GMT";
