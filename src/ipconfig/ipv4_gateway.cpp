@@ -1,0 +1,211 @@
+#include "ipconfig/ipv4_gateway.h"
+
+#include <vector>
+
+#include "adapters/registry.h"
+#include "base/error.h"
+#include "ipconfig/ip_config_support.h"
+#include "ipconfig/ipv4_support.h"
+
+namespace vexav6 {
+
+namespace {
+
+using platform::RootKey;
+namespace regtype = platform::regtype;
+
+constexpr uint32_t kRouteTypeIndirect = 4;
+constexpr uint32_t kProtoNetMgmt = 3;
+// The route metric of a gateway when neither it nor its interface has one.
+constexpr uint32_t kDefaultRouteMetric = 30;
+constexpr const char* kDefaultRoutePrefix = "0.0.0.0,0.0.0.0,";
+
+// A stored list value; a value that cannot be read counts as a list with one empty entry.
+std::vector<std::string> ReadListOrEmpty(const Platform& platform, const std::string& key,
+                                         const char* name) {
+    std::string text;
+    if (Registry::ReadStringValue(platform, RootKey::LocalMachine, key, name, text) !=
+        platform::status::kSuccess) {
+        text.clear();
+    }
+    return IpConfigSupport::SplitList(text);
+}
+
+void WriteListText(const Platform& platform, const std::string& key, const char* name,
+                   const std::string& text, const char* source) {
+    const platform::Status result = Registry::WriteStringValue(platform, RootKey::LocalMachine, key,
+                                                               name, text, regtype::kMultiSz);
+    if (result != platform::status::kSuccess) {
+        throw Registry::SystemError(platform, result, source);
+    }
+}
+
+}  // namespace
+
+void IPv4Gateway::Init(const std::string& gateway, int32_t metric, int32_t ifIndex,
+                       const std::string& netCfgInstanceId, int32_t ifMetric,
+                       IpConfigOwner* adapter) {
+    IpConfigSupport::CheckNotInitialised(initDone_, "IPv4Gateway");
+    gateway_ = gateway.empty() ? "0.0.0.0" : gateway;
+    metric_ = metric < 1 ? 0 : metric;
+    ifIndex_ = ifIndex;
+    netCfgInstanceId_ = netCfgInstanceId;
+    ifMetric_ = ifMetric;
+    adapter_ = adapter;
+    initDone_ = true;
+}
+
+uint32_t IPv4Gateway::RouteMetric() const {
+    if (metric_ != 0) {
+        return static_cast<uint32_t>(metric_);
+    }
+    if (ifMetric_ != 0) {
+        return static_cast<uint32_t>(ifMetric_);
+    }
+    return kDefaultRouteMetric;
+}
+
+std::string IPv4Gateway::PersistentRouteName() const {
+    return kDefaultRoutePrefix + gateway_ + "," + (metric_ == 0 ? "-1" : std::to_string(metric_));
+}
+
+void IPv4Gateway::Add(bool persistent) {
+    constexpr const char* kSource = "IPv4Gateway.Add";
+    const Platform& platform = IpConfigSupport::OwnerPlatform(adapter_, kSource);
+    if (adapter_->State()) {
+        platform::MibIpForwardRow row;
+        row.nextHop = IPv4Support::InetAddr(gateway_);
+        row.ifIndex = static_cast<uint32_t>(ifIndex_);
+        row.type = kRouteTypeIndirect;
+        row.proto = kProtoNetMgmt;
+        row.metric1 = RouteMetric();
+        const platform::Status result = platform.ipHelper.CreateIpForwardEntry(row);
+        if (result != platform::status::kSuccess) {
+            throw Registry::SystemError(platform, result, kSource);
+        }
+    }
+    if (persistent) {
+        AddGatewayInRegistry();
+    }
+}
+
+void IPv4Gateway::Remove(bool persistent) {
+    constexpr const char* kSource = "IPv4Gateway.Remove";
+    const Platform& platform = IpConfigSupport::OwnerPlatform(adapter_, kSource);
+    if (adapter_->State()) {
+        platform::MibIpForwardRow row;
+        row.nextHop = IPv4Support::InetAddr(gateway_);
+        row.ifIndex = static_cast<uint32_t>(ifIndex_);
+        row.type = kRouteTypeIndirect;
+        row.proto = kProtoNetMgmt;
+        const platform::Status result = platform.ipHelper.DeleteIpForwardEntry(row);
+        if (result != platform::status::kSuccess) {
+            throw Registry::SystemError(platform, result, kSource);
+        }
+    }
+    if (persistent) {
+        RemoveGatewayFromRegistry();
+    }
+}
+
+void IPv4Gateway::AddGatewayInRegistry() {
+    constexpr const char* kSource = "IPv4Gateway.AddGatewayInRegistry";
+    const Platform& platform = IpConfigSupport::OwnerPlatform(adapter_, kSource);
+    const std::string key = IpConfigSupport::Ipv4InterfaceKey(netCfgInstanceId_);
+
+    std::vector<std::string> gateways = ReadListOrEmpty(platform, key, "DefaultGateway");
+    std::vector<std::string> metrics = ReadListOrEmpty(platform, key, "DefaultGatewayMetric");
+    IpConfigSupport::FitList(metrics, gateways.size());
+
+    const std::string metricText = std::to_string(metric_);
+    bool placed = false;
+    for (size_t i = 0; i < gateways.size(); ++i) {
+        if (gateways[i] == gateway_) {
+            if (!placed) {
+                metrics[i] = metricText;
+                placed = true;
+            } else {
+                gateways[i].clear();
+                metrics[i].clear();
+            }
+        } else if (gateways[i].empty()) {
+            if (!placed) {
+                gateways[i] = gateway_;
+                metrics[i] = metricText;
+                placed = true;
+            } else {
+                metrics[i].clear();
+            }
+        }
+    }
+    if (!placed) {
+        gateways.push_back(gateway_);
+        metrics.push_back(metricText);
+    }
+
+    WriteListText(platform, key, "DefaultGateway", IpConfigSupport::MultiStringText(gateways),
+                  kSource);
+    WriteListText(platform, key, "DefaultGatewayMetric", IpConfigSupport::MultiStringText(metrics),
+                  kSource);
+
+    // One persistent default route per gateway: routes through it with another metric go first.
+    DeletePersistentRoute();
+    // Windows always has the key; creating it when missing keeps the route from being lost.
+    Registry::CreateKey(platform, RootKey::LocalMachine, IpConfigSupport::kPersistentRoutesKey);
+    const platform::Status result = Registry::WriteRawValue(
+        platform, RootKey::LocalMachine, IpConfigSupport::kPersistentRoutesKey,
+        PersistentRouteName(), nullptr, 0, regtype::kSz);
+    if (result != platform::status::kSuccess) {
+        throw Registry::SystemError(platform, result, kSource);
+    }
+}
+
+void IPv4Gateway::RemoveGatewayFromRegistry() {
+    constexpr const char* kSource = "IPv4Gateway.RemoveGatewayFromRegistry";
+    const Platform& platform = IpConfigSupport::OwnerPlatform(adapter_, kSource);
+    const std::string key = IpConfigSupport::Ipv4InterfaceKey(netCfgInstanceId_);
+
+    const std::vector<std::string> gateways = ReadListOrEmpty(platform, key, "DefaultGateway");
+    std::vector<std::string> metrics = ReadListOrEmpty(platform, key, "DefaultGatewayMetric");
+    IpConfigSupport::FitList(metrics, gateways.size());
+
+    // Unlike the address lists, a gateway list may be empty: no placeholder.
+    std::string gatewayText;
+    std::string metricText;
+    for (size_t i = 0; i < gateways.size(); ++i) {
+        if (gateways[i] != gateway_) {
+            gatewayText += gateways[i];
+            gatewayText += '\0';
+            metricText += metrics[i];
+            metricText += '\0';
+        }
+    }
+
+    WriteListText(platform, key, "DefaultGateway", gatewayText, kSource);
+    WriteListText(platform, key, "DefaultGatewayMetric", metricText, kSource);
+    DeletePersistentRoute();
+}
+
+void IPv4Gateway::DeletePersistentRoute() {
+    constexpr const char* kSource = "IPv4Gateway.DeletePersistentRoute";
+    const Platform& platform = IpConfigSupport::OwnerPlatform(adapter_, kSource);
+    std::vector<std::string> names;
+    std::vector<uint32_t> types;
+    if (Registry::EnumValues(platform, RootKey::LocalMachine, IpConfigSupport::kPersistentRoutesKey,
+                             names, types) != platform::status::kSuccess) {
+        return;
+    }
+    // Routes are machine-wide: whichever interface stored a route through this gateway, it goes.
+    const std::string prefix = kDefaultRoutePrefix + gateway_ + ",";
+    for (const std::string& name : names) {
+        if (name.starts_with(prefix)) {
+            const platform::Status result = Registry::DeleteValue(
+                platform, RootKey::LocalMachine, IpConfigSupport::kPersistentRoutesKey, name);
+            if (result != platform::status::kSuccess) {
+                throw Registry::SystemError(platform, result, kSource);
+            }
+        }
+    }
+}
+
+}  // namespace vexav6
