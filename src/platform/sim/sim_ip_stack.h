@@ -243,6 +243,8 @@ class SimIpStack : public platform::IpHelperApi {
     static uint32_t AutomaticMetric(uint64_t speed);
 
   private:
+    // The interfaces that are up, in the order of their indexes, as the tables list them.
+    std::vector<const Interface*> RunningByIndex() const;
     struct Failure {
         Call call;
         Status status;
