@@ -209,18 +209,21 @@ TEST_F(AutomaticUpdatesTest, InstallerFailingItsChecksIsNeverStartedAndTheUserIs
         sim::SimHttpResponse download;
         int32_t signature;
         bool shellStarts;
+        int32_t number;
         std::string error;
     };
     const std::vector<Case> cases = {
-        {"short", Answer(kInstaller.substr(1)), 0, true,
+        {"short", Answer(kInstaller.substr(1)), 0, true, 1,
          "The downloaded update is " + std::to_string(size - 1) +
              " bytes long instead of the announced " + std::to_string(size) + " bytes."},
-        {"longer", Answer(kInstaller + "!"), 0, true, "bytes long instead of the announced"},
-        {"unsigned", Answer(kInstaller), static_cast<int32_t>(0x800B0100), true,
+        {"longer", Answer(kInstaller + "!"), 0, true, 1, "bytes long instead of the announced"},
+        {"unsigned", Answer(kInstaller), static_cast<int32_t>(0x800B0100), true, 1,
          "digital signature could not be verified"},
-        {"not started", Answer(kInstaller), 0, false, "could not be started"},
-        {"transport", sim::SimHttpResponse::Failure(12030), 0, true, "terminated abnormally"},
-        {"html", Answer(kInstaller, "text/html"), 0, true, "Invalid content type: text/html"},
+        {"not started", Answer(kInstaller), 0, false, 1, "could not be started"},
+        {"transport", sim::SimHttpResponse::Failure(12030), 0, true, 12030,
+         "terminated abnormally"},
+        {"html", Answer(kInstaller, "text/html"), 0, true, 1, "Invalid content type: text/html"},
+        {"not modified", Status(304, "Not Modified"), 0, true, 304, "Not Modified"},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
@@ -232,7 +235,7 @@ TEST_F(AutomaticUpdatesTest, InstallerFailingItsChecksIsNeverStartedAndTheUserIs
         // Automatic: the user agreed to the download, so its failure is shown all the same.
         CheckAndDownload(true);
         ASSERT_EQ(errors.size(), 1u);
-        EXPECT_EQ(errors[0].first, c.name == "transport" ? 12030 : 1);
+        EXPECT_EQ(errors[0].first, c.number);
         EXPECT_NE(errors[0].second.find(c.error), std::string::npos) << errors[0].second;
         if (c.signature != 0) {
             EXPECT_NE(errors[0].second.find("(0x800B0100)"), std::string::npos);
