@@ -1,0 +1,135 @@
+// AdapterInfo: switching DHCP on and off (stored settings) and releasing or renewing leases (at
+// once: through the IP Helper interface for IPv4, through ipconfig for IPv6).
+
+#include <algorithm>
+#include <array>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "adapters/adapter_info.h"
+#include "adapters/adapter_paths.h"
+#include "adapters/exec_pipe.h"
+#include "adapters/registry.h"
+#include "base/error.h"
+#include "ipconfig/ipv4_gateways.h"
+
+namespace vexav6 {
+
+using platform::RootKey;
+namespace status = platform::status;
+namespace regtype = platform::regtype;
+
+namespace {
+
+constexpr RootKey kHklm = RootKey::LocalMachine;
+constexpr size_t kInterfaceRecordSize = 368;
+// "0.0.0.0" and the two closing zeros of a one-entry list; a list with no entry.
+constexpr std::string_view kNoAddressList("0.0.0.0\0\0", 9);
+constexpr std::string_view kEmptyList("\0", 1);
+
+void Check(const Platform& platform, platform::Status result, const char* source) {
+    if (result != status::kSuccess) {
+        throw Registry::SystemError(platform, result, source);
+    }
+}
+
+}  // namespace
+
+void AdapterInfo::EnableDHCPv4(bool enabled) {
+    constexpr const char* kSource = "AdapterInfo.EnableDHCPv4";
+    const std::string key = AdapterPaths::TcpipInterfaceKey(netCfgInstanceId_);
+    const std::array<uint8_t, 4> flag = {static_cast<uint8_t>(enabled ? 1 : 0), 0, 0, 0};
+    Check(platform_,
+          Registry::WriteBinaryValue(platform_, kHklm, key, "EnableDHCP", flag, regtype::kDword),
+          kSource);
+    dhcpv4Enabled_ = enabled;
+
+    // Either way the static configuration goes: switched off, the adapter has no address until
+    // one is added.
+    Check(platform_,
+          Registry::WriteStringValue(platform_, kHklm, key, "IPAddress", kNoAddressList,
+                                     regtype::kMultiSz),
+          kSource);
+    Check(platform_,
+          Registry::WriteStringValue(platform_, kHklm, key, "SubnetMask", kNoAddressList,
+                                     regtype::kMultiSz),
+          kSource);
+    Check(platform_,
+          Registry::WriteStringValue(platform_, kHklm, key, "DefaultGateway", kEmptyList,
+                                     regtype::kMultiSz),
+          kSource);
+    Check(platform_,
+          Registry::WriteStringValue(platform_, kHklm, key, "DefaultGatewayMetric", kEmptyList,
+                                     regtype::kMultiSz),
+          kSource);
+    ipv4Gateways_->RemoveAllPersistentRoutes();
+}
+
+void AdapterInfo::EnableDHCPv6(bool enabled) {
+    constexpr const char* kSource = "AdapterInfo.EnableDHCPv6";
+    const std::string name = LuidText();
+    if (!enabled) {
+        Check(platform_,
+              Registry::DeleteValue(platform_, kHklm, AdapterPaths::kNsiInterfaces, name), kSource);
+        dhcpv6Enabled_ = false;
+        return;
+    }
+
+    Registry::CreateKey(platform_, kHklm, AdapterPaths::kNsiInterfaces);
+    std::array<uint8_t, kInterfaceRecordSize> record{};
+    uint32_t type = 0;
+    if (Registry::ReadRawValue(platform_, kHklm, AdapterPaths::kNsiInterfaces, name, record.data(),
+                               static_cast<uint32_t>(record.size()), type) != status::kSuccess) {
+        // A new record as Windows makes one: all bytes set except three zeroed fields.
+        record.fill(0xFF);
+        std::fill(record.begin() + 32, record.begin() + 44, uint8_t{0});
+        std::fill(record.begin() + 120, record.begin() + 124, uint8_t{0});
+    }
+    record[0] = 0;   // router advertisement off
+    record[10] = 1;  // managed address configuration: DHCPv6 on
+    std::fill(record.begin() + 20, record.begin() + 24, uint8_t{0});  // router discovery off
+    Check(platform_,
+          Registry::WriteBinaryValue(platform_, kHklm, AdapterPaths::kNsiInterfaces, name, record,
+                                     regtype::kBinary),
+          kSource);
+    dhcpv6Enabled_ = true;
+}
+
+void AdapterInfo::DHCPv4Action(int32_t action) {
+    constexpr const char* kSource = "AdapterInfo.DHCPv4Action";
+    std::vector<platform::IpAdapterIndexMap> interfaces;
+    const platform::Status result = platform_.ipHelper.GetInterfaceInfo(interfaces);
+    // No interface at all is the same answer as none of this adapter.
+    if (result != status::kSuccess && result != status::kNoData) {
+        throw Registry::SystemError(platform_, result, kSource);
+    }
+    const platform::IpAdapterIndexMap* entry = nullptr;
+    if (result == status::kSuccess && ifIndex_ != 0) {
+        for (const platform::IpAdapterIndexMap& candidate : interfaces) {
+            if (candidate.index == static_cast<uint32_t>(ifIndex_)) {
+                entry = &candidate;
+                break;
+            }
+        }
+    }
+    if (entry == nullptr) {
+        throw Error(errnum::kOwnCheck, kSource, "Device not found.");
+    }
+    if (action == 0) {
+        Check(platform_, platform_.ipHelper.IpReleaseAddress(*entry), kSource);
+    } else if (action == 1) {
+        Check(platform_, platform_.ipHelper.IpRenewAddress(*entry), kSource);
+    }
+}
+
+void AdapterInfo::DHCPv6Action(int32_t action) {
+    constexpr uint32_t kNormalPriority = 32;
+    if (action == 0) {
+        ExecPipe::RunConsoleCommand(platform_, "ipconfig /release6", "", kNormalPriority, false);
+    } else if (action == 1) {
+        ExecPipe::RunConsoleCommand(platform_, "ipconfig /renew6", "", kNormalPriority, false);
+    }
+}
+
+}  // namespace vexav6
