@@ -10,6 +10,9 @@ Machine::Machine() {
     };
     ipStack.isAdmin = [this] { return system.isAdmin; };
     devices.isAdmin = [this] { return system.isAdmin; };
+    // Finished HTTP requests reach the program when its user interface services pending work, as
+    // the notifications of the real request object arrive through the message loop.
+    ui.onDoEvents = [this] { http.DeliverPending(); };
 }
 
 Platform Machine::GetPlatform() {
