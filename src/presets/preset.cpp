@@ -5,8 +5,17 @@
 #include <utility>
 #include <vector>
 
+#include "adapters/adapter_info.h"
 #include "base/error.h"
 #include "base/text.h"
+#include "ipconfig/ipv4_addresses.h"
+#include "ipconfig/ipv4_gateways.h"
+#include "ipconfig/ipv4_name_servers.h"
+#include "ipconfig/ipv6_addresses.h"
+#include "ipconfig/ipv6_gateways.h"
+#include "ipconfig/ipv6_name_servers.h"
+#include "presets/ie_proxy.h"
+#include "vendors/nic_vendor.h"
 
 namespace vexav6 {
 
@@ -112,6 +121,72 @@ std::optional<List> ReadList(MemoryStream& stream, int32_t minEntrySize, ReadEnt
 
 std::string Decimal(int64_t value) {
     return std::to_string(value);
+}
+
+// ---- Applying ----
+
+// A random unicast address from the vendor table. Without a table, or with one that is not loaded,
+// the table's answer for no vendor at all.
+std::string RandomMACAddress(const NICVendor* vendor) {
+    std::string address = "00-00-00-00-00-00";
+    if (vendor != nullptr) {
+        std::string company;
+        vendor->GetRandomMACAddress(address, company, false);
+    }
+    return address;
+}
+
+// The static part of one IP version: with DHCP on (after switching it as the preset says) the
+// static addresses and gateways go whatever the preset holds; otherwise each list the preset holds
+// replaces the adapter's. The DNS servers the preset holds replace the adapter's in both cases.
+template <class Addresses, class Gateways, class NameServers, class AddressList, class GatewayList>
+void ApplyIP(bool dhcpEnabled, Addresses& addresses, Gateways& gateways, NameServers& servers,
+             const std::optional<AddressList>& presetAddresses,
+             const std::optional<GatewayList>& presetGateways,
+             const std::optional<NameServerList>& presetServers) {
+    if (dhcpEnabled) {
+        addresses.RemoveAll(true);
+        gateways.RemoveAll(true);
+    } else {
+        if (presetAddresses) {
+            addresses.RemoveAll(true);
+            addresses.AddRange(*presetAddresses, true);
+        }
+        if (presetGateways) {
+            gateways.RemoveAll(true);
+            gateways.AddRange(*presetGateways, true);
+        }
+    }
+    if (presetServers) {
+        servers.RemoveAll();
+        // Adding an empty list would store the "no server" placeholder 0.0.0.0, which Windows
+        // then takes for a server: an empty list only removes.
+        if (!presetServers->Empty()) {
+            servers.AddRange(*presetServers);
+        }
+    }
+}
+
+// ---- Scoring ----
+
+// Adds 4 per entry of the preset's list found on the adapter; false (a stop) when the counts differ
+// or an entry is missing. An absent list neither scores nor stops.
+template <class List, class Found>
+bool ScoreList(const std::optional<List>& presetList, int32_t adapterCount, Found found,
+               int32_t& score) {
+    if (!presetList) {
+        return true;
+    }
+    if (presetList->Count() != adapterCount) {
+        return false;
+    }
+    for (const auto& entry : *presetList) {
+        if (!found(entry)) {
+            return false;
+        }
+        score += 4;
+    }
+    return true;
 }
 
 }  // namespace
@@ -349,6 +424,164 @@ void Preset::PopulateList(PropertyList& list) const {
             list.AddRow("Internet Explorer HTTP Proxy", "Disabled");
         }
     }
+}
+
+void Preset::ApplyPreset(AdapterInfo& adapter, const NICVendor* vendor, bool resetAdapter) const {
+    const bool disableHere = resetAdapter && adapter.State();
+    if (disableHere) {
+        adapter.SetState(false);
+    }
+    try {
+        ApplySettings(adapter, vendor);
+    } catch (...) {
+        // What was changed stays changed, but a device this call switched off is not left off:
+        // that would take the connection down for good over a failed setting. The first error
+        // is the one reported.
+        if (disableHere) {
+            try {
+                adapter.SetState(true);
+            } catch (...) {
+            }
+        }
+        throw;
+    }
+    if (disableHere) {
+        adapter.SetState(true);
+    }
+}
+
+void Preset::ApplySettings(AdapterInfo& adapter, const NICVendor* vendor) const {
+    adapter.Refresh(true);
+
+    switch (macAddress_) {
+        case macaction::kLeave:
+            break;
+        case macaction::kRandom:
+            adapter.ChangeNetworkAddress(RandomMACAddress(vendor));
+            break;
+        case macaction::kOriginal:
+            adapter.ChangeNetworkAddress("");
+            break;
+        case macaction::kCustom:
+            adapter.ChangeNetworkAddress(customMACAddress_);
+            break;
+        case macaction::kRandom02:
+            adapter.ChangeNetworkAddress("02" + RandomMACAddress(vendor).substr(2));
+            break;
+        default:
+            throw Error(errnum::kOwnCheck, "Preset.ApplyPreset",
+                        RuntimeErrorText(errnum::kOwnCheck));
+    }
+
+    if (ipv4Selected_) {
+        if (ipv4DHCPEnabled_ != adapter.DHCPv4Enabled()) {
+            adapter.EnableDHCPv4(ipv4DHCPEnabled_);
+        }
+        ApplyIP(adapter.DHCPv4Enabled(), *adapter.IPv4Addresses(), *adapter.IPv4Gateways(),
+                *adapter.IPv4NameServers(), ipv4Addresses_, ipv4Gateways_, ipv4NameServers_);
+    }
+    if (ipv6Selected_) {
+        if (ipv6DHCPEnabled_ != adapter.DHCPv6Enabled()) {
+            adapter.EnableDHCPv6(ipv6DHCPEnabled_);
+        }
+        ApplyIP(adapter.DHCPv6Enabled(), *adapter.IPv6Addresses(), *adapter.IPv6Gateways(),
+                *adapter.IPv6NameServers(), ipv6Addresses_, ipv6Gateways_, ipv6NameServers_);
+    }
+    if (ieProxySelected_) {
+        IEProxy::SetProxySettings(adapter.GetPlatform(), ieProxyEnabled_, ieProxyServer_,
+                                  ieProxyPort_);
+    }
+}
+
+int32_t Preset::IsThisSet(AdapterInfo& adapter) const {
+    int32_t score = 0;
+    const bool changed = adapter.HasNetworkAddressChanged() == 1;
+    const std::string& active = adapter.ActiveNetworkAddress();
+    const std::string& original = adapter.OriginalNetworkAddress();
+    switch (macAddress_) {
+        case macaction::kLeave:
+            score = 1;
+            break;
+        case macaction::kRandom:
+            if (!changed) {
+                return 0;
+            }
+            score = 2;
+            break;
+        case macaction::kOriginal:
+            if (original.empty() ? changed : active != original) {
+                return 0;
+            }
+            score = 4;
+            break;
+        case macaction::kCustom:
+            // The active address is shown in upper case; a custom address may have been typed in
+            // lower case and still be the one in force.
+            if (!text::EqualsIgnoreCase(active, customMACAddress_)) {
+                return 0;
+            }
+            score = 4;
+            break;
+        case macaction::kRandom02:
+            if (!changed || !active.starts_with("02")) {
+                return 0;
+            }
+            score = 4;
+            break;
+        default:
+            break;  // no score, and the settings are still compared
+    }
+
+    if (!ipv4Selected_) {
+        score += 1;
+    } else {
+        if (ipv4DHCPEnabled_ != adapter.DHCPv4Enabled()) {
+            return score;
+        }
+        score += 1;
+        const auto& addresses = *adapter.IPv4Addresses();
+        const auto& gateways = *adapter.IPv4Gateways();
+        const auto& servers = *adapter.IPv4NameServers();
+        if (!ScoreList(
+                ipv4Addresses_, addresses.Count(),
+                [&](const auto& a) { return addresses.Exists(a->IPAddress(), a->SubnetMask()); },
+                score) ||
+            !ScoreList(
+                ipv4Gateways_, gateways.Count(),
+                [&](const auto& g) { return gateways.Exists(g->Gateway(), g->Metric()); }, score) ||
+            !ScoreList(
+                ipv4NameServers_, servers.Count(),
+                [&](const std::string& server) { return servers.Exists(server); }, score)) {
+            return score;
+        }
+    }
+
+    if (!ipv6Selected_) {
+        score += 1;
+    } else {
+        if (ipv6DHCPEnabled_ != adapter.DHCPv6Enabled()) {
+            return score;
+        }
+        score += 1;
+        const auto& addresses = *adapter.IPv6Addresses();
+        const auto& gateways = *adapter.IPv6Gateways();
+        const auto& servers = *adapter.IPv6NameServers();
+        if (!ScoreList(
+                ipv6Addresses_, addresses.Count(),
+                [&](const auto& a) {
+                    return addresses.Exists(a->IPAddress(), a->OnLinkPrefixLength());
+                },
+                score) ||
+            !ScoreList(
+                ipv6Gateways_, gateways.Count(),
+                [&](const auto& g) { return gateways.Exists(g->NextHop(), g->Metric()); }, score) ||
+            !ScoreList(
+                ipv6NameServers_, servers.Count(),
+                [&](const std::string& server) { return servers.Exists(server); }, score)) {
+            return score;
+        }
+    }
+    return score;
 }
 
 }  // namespace vexav6

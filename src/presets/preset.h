@@ -118,9 +118,9 @@ class Preset {
 
     // Makes the adapter's configuration what the preset says: MAC address, IPv4, IPv6, proxy, in
     // that order. With `resetAdapter` an enabled device is disabled for the changes and enabled
-    // again afterwards. There is no rollback: the first failing step raises its error, the steps
-    // before it stay done and a device disabled here stays disabled. `vendor` makes the random
-    // addresses; without one (or with one not loaded) they start from 00-00-00-00-00-00.
+    // again afterwards, also when a change fails. There is no rollback: the first failing step
+    // raises its error and the changes before it stay done. `vendor` makes the random addresses;
+    // without one (or with one not loaded) they are 00-00-00-00-00-00 (02-00-00-00-00-00).
     void ApplyPreset(AdapterInfo& adapter, const NICVendor* vendor, bool resetAdapter) const;
     // How well the adapter's configuration matches the preset: 0 for no match, otherwise higher for
     // more matching items.
@@ -129,6 +129,9 @@ class Preset {
     void PopulateList(PropertyList& list) const;
 
   private:
+    // ApplyPreset from the refresh on: MAC address, IPv4, IPv6, proxy.
+    void ApplySettings(AdapterInfo& adapter, const NICVendor* vendor) const;
+
     std::string presetName_;
     int32_t macAddress_ = 0;
     bool ipv4Selected_ = false;
