@@ -1,23 +1,18 @@
 #include <gtest/gtest.h>
 
 #include <cerrno>
-#include <functional>
+#include <filesystem>
 #include <string>
 #include <vector>
 
-#include "base/error.h"
-#include "presets/byte_builder.h"
 #include "presets/preset_support.h"
+#include "presets/preset_test_support.h"
 #include "startup/path_fault_injection.h"
 #include "support/temp_dir.h"
 
-namespace vexav6 {
+namespace vexav6::testing {
 namespace {
 
-using testing::ByteBuilder;
-using testing::ReadFileBytes;
-using testing::TempDir;
-using testing::WriteFileBytes;
 using Bytes = std::vector<uint8_t>;
 
 std::shared_ptr<Preset> Named(const std::string& name, int32_t action = 0) {
@@ -28,10 +23,10 @@ std::shared_ptr<Preset> Named(const std::string& name, int32_t action = 0) {
 }
 
 // The record of a new preset with this name and MAC action.
-void PlainRecord(ByteBuilder& b, const std::string& name, uint8_t action) {
+ByteBuilder& PlainRecord(ByteBuilder& b, const std::string& name, uint8_t action) {
     b.Byte(1).String(name).Byte(action).String("").Byte(0).Byte(0);
     b.Int(-1).Int(-1).Int(-1).Byte(0).Byte(0).Int(-1).Int(-1).Int(-1);
-    b.Byte(0).Byte(0).String("").Long(0);
+    return b.Byte(0).Byte(0).String("").Long(0);
 }
 
 Bytes Write(const std::optional<PresetCollection>& presets) {
@@ -47,42 +42,18 @@ std::optional<PresetCollection> Read(const Bytes& bytes) {
     return PresetSupport::ReadFrom(stream);
 }
 
-std::string AsText(const Bytes& bytes) {
-    return std::string(bytes.begin(), bytes.end());
-}
-
-void ExpectError(const std::function<void()>& call, int32_t number, const std::string& source,
-                 const std::string& description = "") {
-    try {
-        call();
-        ADD_FAILURE() << "no error";
-    } catch (const Error& e) {
-        EXPECT_EQ(e.Number(), number) << e.Description();
-        EXPECT_EQ(e.Source(), source);
-        if (!description.empty()) {
-            EXPECT_EQ(e.Description(), description);
-        }
-    }
-}
-
-TEST(PresetFile, NoCollectionIsThreeBytesAndReadsAsNothing) {
+TEST(PresetFile, HoldsTheRecordsInOrderAndNoCollectionAsThreeBytes) {
     EXPECT_EQ(Write(std::nullopt), (Bytes{1, 0, 0}));
     EXPECT_EQ(Write(PresetCollection{}), (Bytes{1, 0, 0}));
     EXPECT_FALSE(Read({1, 0, 0}));
-    // A negative count holds no preset either.
-    EXPECT_FALSE(Read({1, 0xFF, 0xFF}));
-}
+    EXPECT_FALSE(Read({1, 0xFF, 0xFF}));  // a negative count holds nothing either
 
-TEST(PresetFile, HoldsTheRecordsInCollectionOrder) {
     PresetCollection presets;
     presets.Add(Named("Home", 2), "Home");
     presets.Add(Named("Work", 1), "Work");
     ByteBuilder b;
-    b.Byte(1).Int(2);
-    PlainRecord(b, "Home", 2);
-    PlainRecord(b, "Work", 1);
+    PlainRecord(PlainRecord(b.Byte(1).Int(2), "Home", 2), "Work", 1);
     EXPECT_EQ(Write(presets), b.Get());
-
     const auto read = Read(b.Get());
     ASSERT_TRUE(read);
     ASSERT_EQ(read->Count(), 2);
@@ -99,18 +70,13 @@ TEST(PresetFile, RefusesOtherVersionsDuplicatesAndFilesCutShort) {
     ExpectError([] { Read({1, 0}); }, 1, "PresetSupport.ReadFrom", "Invalid preset file format.");
 
     ByteBuilder twice;
-    twice.Byte(1).Int(2);
-    PlainRecord(twice, "Home", 0);
-    PlainRecord(twice, "HOME", 0);
+    PlainRecord(PlainRecord(twice.Byte(1).Int(2), "Home", 0), "HOME", 0);
     ExpectError([&] { Read(twice.Get()); }, errnum::kDuplicateKey, kProjectName);
 
-    // A count that promises more presets than there are.
+    // A count that promises more presets than there are, and every cut inside a record.
     ByteBuilder missing;
-    missing.Byte(1).Int(3);
-    PlainRecord(missing, "Home", 0);
+    PlainRecord(missing.Byte(1).Int(3), "Home", 0);
     ExpectError([&] { Read(missing.Get()); }, 1, "Preset.ReadFrom");
-
-    // Every cut inside the records fails instead of giving presets made of zeros.
     const Bytes full = twice.Get();
     for (size_t length = 4; length < full.size(); ++length) {
         ExpectError([&] { Read(Bytes(full.begin(), full.begin() + length)); }, 1,
@@ -118,23 +84,19 @@ TEST(PresetFile, RefusesOtherVersionsDuplicatesAndFilesCutShort) {
     }
 }
 
-TEST(PresetFile, ReadsAndSavesWholeFiles) {
+TEST(PresetFile, SavesAndReadsWholeFiles) {
     TempDir dir;
     const std::string path = dir.File("Default.kpf");
     PresetCollection presets;
     presets.Add(Named("Home", 2), "Home");
     EXPECT_TRUE(PresetSupport::SavePresetFile(path, presets, true));
     ByteBuilder expected;
-    expected.Byte(1).Int(1);
-    PlainRecord(expected, "Home", 2);
-    EXPECT_EQ(ReadFileBytes(path), AsText(expected.Get()));
-
-    const auto read = PresetSupport::ReadPresetFile(path);
-    ASSERT_TRUE(read);
-    EXPECT_EQ(read->Item(1)->PresetName(), "Home");
+    PlainRecord(expected.Byte(1).Int(1), "Home", 2);
+    EXPECT_EQ(ReadFileBytes(path), std::string(expected.Get().begin(), expected.Get().end()));
+    EXPECT_EQ(PresetSupport::ReadPresetFile(path)->Item(1)->PresetName(), "Home");
 
     EXPECT_TRUE(PresetSupport::SavePresetFile(path, std::nullopt, true));
-    EXPECT_EQ(ReadFileBytes(path), AsText({1, 0, 0}));
+    EXPECT_EQ(ReadFileBytes(path), std::string("\x01\x00\x00", 3));
     EXPECT_FALSE(PresetSupport::ReadPresetFile(path));
 
     // An empty file is not a preset file; a missing one fails as the file read does.
@@ -154,42 +116,24 @@ TEST(PresetFile, AFailedSaveKeepsThePreviousFile) {
     const std::string previous = ReadFileBytes(path);
 
     PresetCollection after;
-    after.Add(Named("After with a longer name"), "After");
-
-    // The disk fills up part-way through the write: raised, or answered false when asked to be
-    // quiet; the old file stays whole and no partial file is left in the folder.
+    after.Add(Named("After, with a longer name"), "After");
+    // The disk fills up part-way: raised, or answered false when asked to be quiet.
     Path::faults::FailNextWriteAfter(5, ENOSPC);
     ExpectError([&] { PresetSupport::SavePresetFile(path, after, true); }, errnum::kDiskFull,
                 "WriteAllBytes");
-    EXPECT_EQ(ReadFileBytes(path), previous);
     Path::faults::FailNextWriteAfter(5, EIO);
     EXPECT_FALSE(PresetSupport::SavePresetFile(path, after, false));
-    EXPECT_EQ(ReadFileBytes(path), previous);
-
     // A preset that cannot be stored fails before the file is touched.
     after.Item(1)->SetMACAddress(300);
     ExpectError([&] { PresetSupport::SavePresetFile(path, after, true); }, errnum::kOverflow,
                 "Preset.WriteTo");
     EXPECT_FALSE(PresetSupport::SavePresetFile(path, after, false));
+
     EXPECT_EQ(ReadFileBytes(path), previous);
-
-    size_t files = 0;
-    for ([[maybe_unused]] const auto& entry : std::filesystem::directory_iterator(dir.Path())) {
-        ++files;
-    }
-    EXPECT_EQ(files, 1u);
-}
-
-TEST(PresetFile, AStreamKeepsNothingOfAFileThatCannotBeWritten) {
-    PresetCollection presets;
-    presets.Add(Named("Good"), "Good");
-    presets.Add(Named("Bad", 256), "Bad");
-    MemoryStream stream;
-    stream.Init(8);
-    ExpectError([&] { PresetSupport::WritePresets(stream, presets); }, errnum::kOverflow,
-                "Preset.WriteTo");
-    EXPECT_EQ(stream.Length(), 0);
+    const auto files = std::distance(std::filesystem::directory_iterator(dir.Path()),
+                                     std::filesystem::directory_iterator());
+    EXPECT_EQ(files, 1);
 }
 
 }  // namespace
-}  // namespace vexav6
+}  // namespace vexav6::testing
