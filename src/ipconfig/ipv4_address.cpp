@@ -84,7 +84,10 @@ void IPv4Address::Add(bool persistent) {
 void IPv4Address::Remove(bool persistent) {
     constexpr const char* kSource = "IPv4Address.Remove";
     const Platform& platform = IpConfigSupport::OwnerPlatform(adapter_, kSource);
-    if (adapter_->State()) {
+    // The "0.0.0.0" entry the system lists for an interface without any address (a DHCP adapter
+    // without a lease) stands for no address: there is nothing live to remove.
+    const bool placeholder = nteContext_ == 0 && ipAddress_ == "0.0.0.0";
+    if (adapter_->State() && !placeholder) {
         if (nteContext_ == 0) {
             throw Error(errnum::kOwnCheck, kSource, "IPv4 address does not exist.");
         }

@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <memory>
 #include <string>
 #include <vector>
 
@@ -74,6 +75,27 @@ TEST_F(IPv4ObjectsTest, AddGoesLiveAndReplacesTheNoAddressPlaceholder) {
         addresses.Remove(1, false);
         EXPECT_TRUE(LiveAddresses().empty());
     }
+}
+
+TEST_F(IPv4ObjectsTest, RemovingTheNoAddressEntryOfARunningAdapterChangesNothingLive) {
+    Install(true, {{"10.0.0.1", "255.0.0.0"}});
+    // What discovery lists for a running interface without an address (a DHCP adapter without a
+    // lease): the placeholder, without a context.
+    IPv4Addresses::List found;
+    auto none = std::make_shared<IPv4Address>();
+    none->Init("0.0.0.0", "0.0.0.0", 0, kIndex, kGuid, &owner);
+    found.Add(none, "0.0.0.0");
+    IPv4Addresses addresses = MakeAddresses(found);
+    addresses.RemoveAll(true);
+    EXPECT_EQ(addresses.Count(), 0);
+    EXPECT_EQ(LiveAddresses(), std::vector<std::string>{"10.0.0.1/255.0.0.0"});
+    // A real address without a context is still refused.
+    IPv4Addresses::List unknown;
+    auto stray = std::make_shared<IPv4Address>();
+    stray->Init("10.9.9.9", "255.0.0.0", 0, kIndex, kGuid, &owner);
+    unknown.Add(stray, "10.9.9.9");
+    IPv4Addresses others = MakeAddresses(unknown);
+    EXPECT_THROW(others.RemoveAll(false), Error);
 }
 
 TEST_F(IPv4ObjectsTest, StoredListsUseFreeSlotsKeepMasksAlignedAndDropDuplicates) {
