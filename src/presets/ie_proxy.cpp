@@ -1,0 +1,57 @@
+#include "presets/ie_proxy.h"
+
+#include "adapters/registry.h"
+
+namespace vexav6::IEProxy {
+
+namespace {
+
+using platform::RootKey;
+namespace regtype = platform::regtype;
+namespace status = platform::status;
+
+}  // namespace
+
+bool IsProxyEnabled(const Platform& platform) {
+    uint32_t value = 0;
+    uint32_t type = 0;
+    const platform::Status result =
+        Registry::ReadRawValue(platform, RootKey::CurrentUser, kInternetSettingsKey, "ProxyEnable",
+                               &value, sizeof value, type);
+    if (result != status::kSuccess) {
+        throw Registry::SystemError(platform, result, "IEProxy.IsProxyEnabled");
+    }
+    return value == 1;
+}
+
+std::string GetProxyServer(const Platform& platform) {
+    std::string server;
+    if (Registry::ReadStringValue(platform, RootKey::CurrentUser, kInternetSettingsKey,
+                                  "ProxyServer", server) != status::kSuccess) {
+        return "";
+    }
+    return server;
+}
+
+void SetProxySettings(const Platform& platform, bool enabled, std::string_view server,
+                      int32_t port) {
+    constexpr const char* kSource = "IEProxy.SetProxySettings";
+    if (enabled) {
+        const std::string text = std::string(server) + ":" + std::to_string(port);
+        const platform::Status result =
+            Registry::WriteStringValue(platform, RootKey::CurrentUser, kInternetSettingsKey,
+                                       "ProxyServer", text, regtype::kSz);
+        if (result != status::kSuccess) {
+            throw Registry::SystemError(platform, result, kSource);
+        }
+    }
+    const uint32_t value = enabled ? 1 : 0;
+    const platform::Status result =
+        Registry::WriteRawValue(platform, RootKey::CurrentUser, kInternetSettingsKey, "ProxyEnable",
+                                &value, sizeof value, regtype::kDword);
+    if (result != status::kSuccess) {
+        throw Registry::SystemError(platform, result, kSource);
+    }
+}
+
+}  // namespace vexav6::IEProxy
