@@ -12,6 +12,8 @@ inline constexpr int kVersionRevision = 0;
 
 // The product's web address, named in the User-Agent of every HTTP request.
 inline constexpr const char* kProductWebAddress = "https://vexav6.korvaldine.example/";
+// Where the update check asks for the update information. Only https:// addresses are used.
+inline constexpr const char* kUpdateURL = "https://vexav6.korvaldine.example/updates/vexav6.upd";
 
 // "Korvaldine MAC Address Changer v6": the title of most message boxes.
 inline std::string TitleWithMajorVersion() {

@@ -58,6 +58,11 @@ public:
                               std::string_view parameters, std::string_view directory,
                               ShowCommand show) = 0;
 
+    // Whether the file carries a valid Authenticode signature that chains to a trusted root
+    // (WinVerifyTrust with WINTRUST_ACTION_GENERIC_VERIFY_V2, no user interface): 0 when it does,
+    // otherwise the HRESULT the check answered (TRUST_E_NOSIGNATURE 0x800B0100 ...).
+    virtual int32_t VerifyFileSignature(std::string_view path) = 0;
+
     // Runs a console command with its standard output and error drained through a pipe and waits
     // for it to end. 0 when it ran to its end; otherwise the status of the step that failed
     // (creating the pipe, starting the process, asking the pipe).

@@ -159,8 +159,8 @@ void ApplyIP(bool dhcpEnabled, Addresses& addresses, Gateways& gateways, NameSer
     }
     if (presetServers) {
         servers.RemoveAll();
-        // Adding an empty list would store the "no server" placeholder 0.0.0.0, which Windows
-        // then takes for a server: an empty list only removes.
+        // Adding an empty list would store the "no server" placeholder 0.0.0.0, which is then
+        // read back as a server: an empty list only removes.
         if (!presetServers->Empty()) {
             servers.AddRange(*presetServers);
         }

@@ -281,28 +281,32 @@ TEST_F(PresetApplyTest, AbsentListsAreLeftAloneAndEmptyOnesRemove) {
     EXPECT_EQ(Stored(kInterfaceKey, "NameServer"), "");
 }
 
-TEST_F(PresetApplyTest, DHCPRemovesStaticAddressesAndIsSwitchedOnlyWhenItDiffers) {
+TEST_F(PresetApplyTest, DHCPRemovesStaticAddressesWhateverThePresetLists) {
     Preset p;
     p.SetIPv4Selected(true);
     p.SetIPv4DHCPEnabled(true);
-    // The lists of the preset do not matter with DHCP; the DNS servers do.
     p.SetIPv4Addresses(V4Addresses({{"1.2.3.4", "255.0.0.0"}}));
     p.SetIPv4NameServers(Servers({"9.9.9.9"}));
-    p.ApplyPreset(*adapter, nullptr, false);
+    p.ApplyPreset(*adapter, nullptr, true);
     EXPECT_EQ(machine.registry.GetDword(kHklm, kInterfaceKey, "EnableDHCP"), 1u);
-    EXPECT_EQ(adapter->IPv4Addresses()->Count() + adapter->IPv4Gateways()->Count(), 0);
+    EXPECT_EQ(StoredList("IPAddress"), (std::vector<std::string>{"0.0.0.0"}));
+    EXPECT_EQ(StoredList("DefaultGateway"), (std::vector<std::string>{}));
     EXPECT_EQ(Stored(kInterfaceKey, "NameServer"), "9.9.9.9");
+}
 
-    // Already on DHCP but still with static addresses: they go, the switch is not written.
-    adapter->IPv4Addresses()->Add("192.168.50.10", "255.255.255.0", true);
+TEST_F(PresetApplyTest, DHCPAlreadyOnIsNotSwitchedAgain) {
+    // On DHCP but still running with static addresses: they go, the switch is not written.
+    machine.registry.PutDword(kHklm, kInterfaceKey, "EnableDHCP", 1);
     adapter->Refresh(true);
     ASSERT_TRUE(adapter->DHCPv4Enabled());
-    ASSERT_GT(adapter->IPv4Addresses()->Count(), 0);
+    ASSERT_EQ(adapter->IPv4Addresses()->Count(), 2);
     machine.registry.InjectFailure(Op::Set, kHklm, kInterfaceKey, "EnableDHCP", 5, -1);
-    p.SetIPv4NameServers(std::nullopt);
+    Preset p;
+    p.SetIPv4Selected(true);
+    p.SetIPv4DHCPEnabled(true);
     p.ApplyPreset(*adapter, nullptr, false);
-    EXPECT_EQ(adapter->IPv4Addresses()->Count(), 0);
-    EXPECT_EQ(adapter->IPv4NameServers()->Count(), 1);
+    EXPECT_EQ(adapter->IPv4Addresses()->Count() + adapter->IPv4Gateways()->Count(), 0);
+    EXPECT_EQ(adapter->IPv4NameServers()->Count(), 2);
 }
 
 TEST_F(PresetApplyTest, IPv6SettingsAndTheProxyAreApplied) {

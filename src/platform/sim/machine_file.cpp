@@ -1148,8 +1148,8 @@ void LoadMachineText(std::string_view textValue, std::string_view sourceName, Ma
         const bool hasLive = restored[i].has_value();
         const size_t position = machine.devices.Add(entries[i].device, !hasLive);
         if (hasLive) {
-            // The spec's LUID default depends on the device's position: take it from the device
-            // now.
+            // The interface set-up's LUID default depends on the device's position: take it from
+            // the device now.
             const auto spec = machine.devices.InterfaceOf(machine.devices.Devices()[position]);
             SimIpStack::Interface live = *restored[i];
             const uint32_t operStatus = live.spec.operStatus;

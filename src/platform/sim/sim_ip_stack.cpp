@@ -67,27 +67,7 @@ uint32_t Le32(const std::vector<uint8_t>& data, size_t offset) {
 // entry, whatever the value's type.
 std::vector<std::string> ReadList(const SimRegistry& registry, const std::string& path,
                                   std::string_view name) {
-    std::vector<std::string> entries;
-    const auto value = registry.Get(kHklm, path, name);
-    if (!value) {
-        return entries;
-    }
-    std::string current;
-    for (const uint8_t byte : value->data) {
-        if (byte == 0) {
-            if (current.empty()) {
-                break;
-            }
-            entries.push_back(current);
-            current.clear();
-        } else {
-            current += static_cast<char>(byte);
-        }
-    }
-    if (!current.empty()) {
-        entries.push_back(current);
-    }
-    return entries;
+    return registry.GetMultiString(kHklm, path, name).value_or(std::vector<std::string>{});
 }
 
 bool IsBound(const SimRegistry& registry, const char* linkageKey, const std::string& guid) {
@@ -974,6 +954,18 @@ Status SimIpStack::GetIpForwardTable(std::vector<platform::MibIpForwardRow>& row
     return rows.empty() ? status::kNoData : status::kSuccess;
 }
 
+std::vector<const SimIpStack::Interface*> SimIpStack::RunningByIndex() const {
+    std::vector<const Interface*> ordered;
+    for (const Interface& iface : interfaces_) {
+        if (iface.running) {
+            ordered.push_back(&iface);
+        }
+    }
+    std::sort(ordered.begin(), ordered.end(),
+              [](const Interface* a, const Interface* b) { return a->spec.index < b->spec.index; });
+    return ordered;
+}
+
 Status SimIpStack::GetUnicastIpAddressTable(uint16_t family,
                                             std::vector<platform::UnicastRow>& rows) {
     if (const auto failure = Injected(Call::GetUnicastIpAddressTable)) {
@@ -987,14 +979,7 @@ Status SimIpStack::GetUnicastIpAddressTable(uint16_t family,
         return status::kInvalidParameter;
     }
     rows.clear();
-    std::vector<const Interface*> ordered;
-    for (const Interface& iface : interfaces_) {
-        if (iface.running) {
-            ordered.push_back(&iface);
-        }
-    }
-    std::sort(ordered.begin(), ordered.end(),
-              [](const Interface* a, const Interface* b) { return a->spec.index < b->spec.index; });
+    const std::vector<const Interface*> ordered = RunningByIndex();
     if (family != platform::af::kInet6) {
         for (const Interface* iface : ordered) {
             if (!iface->ipv4Bound) {
@@ -1044,14 +1029,7 @@ Status SimIpStack::GetIpForwardTable2(uint16_t family, std::vector<platform::For
         return status::kInvalidParameter;
     }
     rows.clear();
-    std::vector<const Interface*> ordered;
-    for (const Interface& iface : interfaces_) {
-        if (iface.running) {
-            ordered.push_back(&iface);
-        }
-    }
-    std::sort(ordered.begin(), ordered.end(),
-              [](const Interface* a, const Interface* b) { return a->spec.index < b->spec.index; });
+    const std::vector<const Interface*> ordered = RunningByIndex();
     if (family != platform::af::kInet6) {
         for (const Interface* iface : ordered) {
             if (!iface->ipv4Bound) {
@@ -1129,14 +1107,7 @@ Status SimIpStack::GetAdaptersAddresses(uint32_t family, uint32_t,
     const bool wantV4 = family != platform::af::kInet6;
     const bool wantV6 = family != platform::af::kInet;
     adapters.clear();
-    std::vector<const Interface*> ordered;
-    for (const Interface& iface : interfaces_) {
-        if (iface.running) {
-            ordered.push_back(&iface);
-        }
-    }
-    std::sort(ordered.begin(), ordered.end(),
-              [](const Interface* a, const Interface* b) { return a->spec.index < b->spec.index; });
+    const std::vector<const Interface*> ordered = RunningByIndex();
     for (const Interface* iface : ordered) {
         if (!((wantV4 && iface->ipv4Bound) || (wantV6 && iface->ipv6Bound))) {
             continue;

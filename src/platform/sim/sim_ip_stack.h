@@ -137,7 +137,8 @@ class SimIpStack : public platform::IpHelperApi {
         std::vector<Ipv4Route> ipv4Routes;
         std::vector<platform::UnicastRow> ipv6;
         std::vector<platform::ForwardRow2> ipv6Routes;
-        // Octet counters: the value at `countersSinceMs` of the clock, growing at the spec's rates.
+        // Octet counters: the value at `countersSinceMs` of the clock, growing at the set-up's
+        // rates.
         uint32_t inOctets = 0;
         uint32_t outOctets = 0;
         uint64_t countersSinceMs = 0;
@@ -242,6 +243,8 @@ class SimIpStack : public platform::IpHelperApi {
     static uint32_t AutomaticMetric(uint64_t speed);
 
   private:
+    // The interfaces that are up, in the order of their indexes, as the tables list them.
+    std::vector<const Interface*> RunningByIndex() const;
     struct Failure {
         Call call;
         Status status;

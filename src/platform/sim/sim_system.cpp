@@ -18,6 +18,11 @@ bool SimSystem::ShellExecute(std::string_view verb, std::string_view file,
     return shellExecuteSucceeds;
 }
 
+int32_t SimSystem::VerifyFileSignature(std::string_view path) {
+    verifiedFiles_.emplace_back(path);
+    return signatureResult;
+}
+
 platform::Status SimSystem::RunConsoleCommand(std::string_view commandLine,
                                               std::string_view directory,
                                               uint32_t creationFlags, bool showWindow) {

@@ -42,6 +42,7 @@ public:
     void Sleep(uint32_t milliseconds) override;
     bool ShellExecute(std::string_view verb, std::string_view file, std::string_view parameters,
                       std::string_view directory, platform::ShowCommand show) override;
+    int32_t VerifyFileSignature(std::string_view path) override;
     platform::Status RunConsoleCommand(std::string_view commandLine, std::string_view directory,
                                        uint32_t creationFlags, bool showWindow) override;
     bool IsAnotherInstanceRunning() override { return otherInstanceRunning; }
@@ -59,6 +60,8 @@ public:
     bool otherInstanceRunning = false;
     bool otherInstanceAccepts = true;  // what the running instance answers to a hand-over
     bool shellExecuteSucceeds = true;
+    // What every signature check answers: 0 (signed and trusted) or the HRESULT of a failure.
+    int32_t signatureResult = 0;
     // Called for every console command run; answers its status (0 = ran to its end). Lets the IP
     // stack react to "ipconfig /release6" and tests inject failures.
     std::function<platform::Status(const ConsoleCommand&)> onConsoleCommand;
@@ -66,6 +69,8 @@ public:
     // --- What the program did ---
     const std::vector<ShellCall>& ShellCalls() const { return shellCalls_; }
     const std::vector<ConsoleCommand>& ConsoleCommands() const { return consoleCommands_; }
+    // The files whose signature was checked, in order.
+    const std::vector<std::string>& VerifiedFiles() const { return verifiedFiles_; }
     const std::vector<std::string>& SentHandOvers() const { return sentHandOvers_; }
     uint64_t TotalSleptMs() const { return sleptMs_; }
     bool ReceiverRunning() const { return static_cast<bool>(receiver_); }
@@ -77,6 +82,7 @@ private:
     VirtualClock& clock_;
     std::vector<ShellCall> shellCalls_;
     std::vector<ConsoleCommand> consoleCommands_;
+    std::vector<std::string> verifiedFiles_;
     std::vector<std::string> sentHandOvers_;
     std::function<void(const std::string&)> receiver_;
     uint64_t sleptMs_ = 0;

@@ -2,6 +2,8 @@
 
 #include <shellapi.h>
 #include <shlobj.h>
+#include <softpub.h>
+#include <wintrust.h>
 #undef ShellExecute  // <shellapi.h> maps it to ShellExecuteW again
 
 #include <utility>
@@ -166,6 +168,28 @@ bool Win32System::ShellExecute(std::string_view verb, std::string_view file,
         wideParameters.empty() ? nullptr : wideParameters.c_str(),
         wideDirectory.empty() ? nullptr : wideDirectory.c_str(), static_cast<int>(show));
     return reinterpret_cast<INT_PTR>(result) > 32;
+}
+
+int32_t Win32System::VerifyFileSignature(std::string_view path) {
+    const std::wstring widePath = Widen(path);
+    WINTRUST_FILE_INFO file{};
+    file.cbStruct = sizeof(file);
+    file.pcwszFilePath = widePath.c_str();
+
+    WINTRUST_DATA data{};
+    data.cbStruct = sizeof(data);
+    data.dwUIChoice = WTD_UI_NONE;
+    data.fdwRevocationChecks = WTD_REVOKE_NONE;
+    data.dwUnionChoice = WTD_CHOICE_FILE;
+    data.pFile = &file;
+    data.dwStateAction = WTD_STATEACTION_VERIFY;
+    GUID action = WINTRUST_ACTION_GENERIC_VERIFY_V2;
+    // INVALID_HANDLE_VALUE: there is no user to ask; the provider decides on its own.
+    const LONG result = ::WinVerifyTrust(static_cast<HWND>(INVALID_HANDLE_VALUE), &action, &data);
+    // The state data of the verification is freed in a second call, whatever the answer was.
+    data.dwStateAction = WTD_STATEACTION_CLOSE;
+    ::WinVerifyTrust(static_cast<HWND>(INVALID_HANDLE_VALUE), &action, &data);
+    return static_cast<int32_t>(result);
 }
 
 Status Win32System::RunConsoleCommand(std::string_view commandLine, std::string_view directory,
