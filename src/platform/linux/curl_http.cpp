@@ -171,7 +171,9 @@ void Run(Transfer& t) noexcept {
         curl_easy_setopt(e, CURLOPT_HTTPHEADER, headers.get());
         curl_easy_setopt(e, CURLOPT_HTTP_VERSION, static_cast<long>(CURL_HTTP_VERSION_1_1));
         curl_easy_setopt(e, CURLOPT_PROTOCOLS_STR, "http,https");
-        curl_easy_setopt(e, CURLOPT_REDIR_PROTOCOLS_STR, "http,https");
+        // Like WinHTTP, a secure request never follows a redirect to plain HTTP.
+        const bool secure = text::StartsWithIgnoreCase(s.url, "https://");
+        curl_easy_setopt(e, CURLOPT_REDIR_PROTOCOLS_STR, secure ? "https" : "http,https");
         curl_easy_setopt(e, CURLOPT_FOLLOWLOCATION, 1L);
         curl_easy_setopt(e, CURLOPT_MAXREDIRS, 10L);
         curl_easy_setopt(e, CURLOPT_NOSIGNAL, 1L);
