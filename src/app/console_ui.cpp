@@ -30,4 +30,15 @@ MessageBoxResult ConsoleUi::MessageBox(std::string_view text, std::string_view t
     return MessageBoxResult::Ok;
 }
 
+void ConsoleUi::DoEvents() {
+    if (workQueue_ != nullptr) {
+        workQueue_->RunPending();
+    }
+}
+
+bool ConsoleUi::WriteConsoleText(std::string_view text) {
+    out_ << text::ReplaceAll(text, "\r\n", "\n") << std::flush;
+    return static_cast<bool>(out_);
+}
+
 }  // namespace vexav6::app

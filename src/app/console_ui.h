@@ -3,24 +3,31 @@
 #include <iosfwd>
 
 #include "platform/ui_api.h"
+#include "platform/ui_work_queue.h"
 
 namespace vexav6::app {
 
 // Message boxes of the native program, which has no windows: each box is printed, its title on
 // one line and its text below; error boxes (critical icon) go to standard error, the others to
 // standard output. Nobody can press a button, so a box answers its first button, as Enter would.
+// Console text goes to standard output. Line breaks are written as the terminal wants them (LF).
 class ConsoleUi : public platform::UiApi {
   public:
-    ConsoleUi(std::ostream& out, std::ostream& err) : out_(out), err_(err) {}
+    // `workQueue`, when given, holds the work that back-ends finish on other threads; DoEvents
+    // runs what is pending there.
+    ConsoleUi(std::ostream& out, std::ostream& err, platform::UiWorkQueue* workQueue = nullptr)
+        : out_(out), err_(err), workQueue_(workQueue) {}
 
     platform::MessageBoxResult MessageBox(std::string_view text, std::string_view title,
                                           platform::MessageBoxButtons buttons,
                                           platform::MessageBoxIcon icon) override;
-    void DoEvents() override {}
+    void DoEvents() override;
+    bool WriteConsoleText(std::string_view text) override;
 
   private:
     std::ostream& out_;
     std::ostream& err_;
+    platform::UiWorkQueue* workQueue_;
 };
 
 }  // namespace vexav6::app

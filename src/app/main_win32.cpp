@@ -3,16 +3,36 @@
 
 #include <objbase.h>
 
+#include <string>
+
 #include "base/app_info.h"
 #include "platform/win32/win32_machine.h"
 #include "startup/application.h"
 
 namespace {
 
+// What the command line reaches of the windows while there are none: the help shows in a message
+// box until the help window exists.
+class NoWindows : public vexav6::CommandLine::WindowAccess {
+  public:
+    explicit NoWindows(vexav6::platform::UiApi& ui) : ui_(ui) {}
+
+    bool HasMainWindow() override { return false; }
+    void ShowMainWindow() override {}
+    void OpenPresetFile(const std::string& /*path*/) override {}
+    void ShowHelp(const std::string& caption, const std::string& text) override {
+        ui_.MessageBox(text, caption, vexav6::platform::MessageBoxButtons::Ok,
+                       vexav6::platform::MessageBoxIcon::Information);
+    }
+
+  private:
+    vexav6::platform::UiApi& ui_;
+};
+
 // The main window is not part of this build yet: window mode says so and ends.
 class NoWindowMode : public vexav6::Application::WindowModeHost {
   public:
-    explicit NoWindowMode(vexav6::platform::UiApi& ui) : ui_(ui) {}
+    explicit NoWindowMode(vexav6::platform::UiApi& ui) : ui_(ui), windows_(ui) {}
 
     bool LoadMainWindow() override {
         ui_.MessageBox(
@@ -23,9 +43,11 @@ class NoWindowMode : public vexav6::Application::WindowModeHost {
         return false;
     }
     int RunMessageLoop() override { return vexav6::Application::exitcode::kSuccess; }
+    vexav6::CommandLine::WindowAccess* Windows() override { return &windows_; }
 
   private:
     vexav6::platform::UiApi& ui_;
+    NoWindows windows_;
 };
 
 }  // namespace

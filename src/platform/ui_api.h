@@ -17,6 +17,11 @@ public:
     virtual MessageBoxResult MessageBox(std::string_view text, std::string_view title,
                                         MessageBoxButtons buttons, MessageBoxIcon icon) = 0;
     virtual void DoEvents() = 0;
+
+    // Writes text (UTF-8, CR LF line breaks) to the console the program was started from, for
+    // command-line output meant for scripts (the adapter list, the text report). False when there
+    // is no console to write to; the caller then shows the text another way.
+    virtual bool WriteConsoleText(std::string_view /*text*/) { return false; }
 };
 
 }  // namespace vexav6::platform

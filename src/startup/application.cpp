@@ -38,8 +38,8 @@ int Main(const Platform& platform, WindowModeHost& windowMode) {
         }
 
         const std::string cmd = text::Trim(rawCommandLine);
-        if (!IsWindowModeCommandLine(cmd)) {
-            return CommandLine::ExecuteCommandLine(platform, cmd);
+        if (!IsWindowModeCommandLine(cmd) || !windowMode.HasWindowMode()) {
+            return CommandLine::ExecuteCommandLine(platform, cmd, windowMode.Windows());
         }
 
         if (platform.system.IsAnotherInstanceRunning() && HandOver::SendMessage(platform, cmd)) {
@@ -50,7 +50,7 @@ int Main(const Platform& platform, WindowModeHost& windowMode) {
         }
         if (!cmd.empty()) {
             // "-o <preset file>": opens the file in the main window that now exists.
-            CommandLine::ExecuteCommandLine(platform, cmd);
+            CommandLine::ExecuteCommandLine(platform, cmd, windowMode.Windows());
         }
         return windowMode.RunMessageLoop();
     } catch (...) {

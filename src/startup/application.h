@@ -4,6 +4,7 @@
 
 #include "base/error.h"
 #include "platform/platform.h"
+#include "startup/command_line.h"
 
 // The program's entry procedure and its error report.
 namespace vexav6::Application {
@@ -19,6 +20,12 @@ class WindowModeHost {
     virtual bool LoadMainWindow() = 0;
     // Runs until the main window is closed; answers the process exit code.
     virtual int RunMessageLoop() = 0;
+
+    // False for a program built without windows: there every command line, the empty one and
+    // "-o <file>" included, goes to the command-line front end.
+    virtual bool HasWindowMode() const { return true; }
+    // The windows the command-line front end reaches (main window, help window), or none.
+    virtual CommandLine::WindowAccess* Windows() { return nullptr; }
 };
 
 // Process exit codes of Main.

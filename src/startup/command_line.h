@@ -4,11 +4,39 @@
 
 #include "platform/platform.h"
 
-// The command-line front end: operations on one network adapter without the main window.
+// The command-line front end: operations on one network adapter without the main window, and
+// the adapter list and text report for scripts. The options and their forms are described for
+// users in CLIHelp.txt and docs/command-line.md.
 namespace vexav6::CommandLine {
 
-// Runs one command line (trimmed) and reports its outcome to the user itself. Answers the process
-// exit code: 0 when it succeeded.
-int ExecuteCommandLine(const Platform& platform, const std::string& commandLine);
+// The windows the front end reaches, provided by the program's user interface. Without them (the
+// native program, a test) the help goes to the console and what needs the main window is refused.
+class WindowAccess {
+  public:
+    virtual ~WindowAccess() = default;
+
+    // Whether this instance has its main window (window mode, once it is loaded).
+    virtual bool HasMainWindow() = 0;
+    // Shows the main window and brings it to the front.
+    virtual void ShowMainWindow() = 0;
+    // Loads the preset file into the preset panel (its name refreshed), switches to the preset
+    // tab and shows the main window.
+    virtual void OpenPresetFile(const std::string& path) = 0;
+    // The help window: shows the text under the caption. In command-line mode it returns when the
+    // window is closed.
+    virtual void ShowHelp(const std::string& caption, const std::string& text) = 0;
+};
+
+// The failure text of an "o" option (or an empty command line asking for the main window) where
+// there is no main window to open it in.
+inline constexpr const char* kNoMainWindowText =
+    "Preset files can be opened only in the window mode: start the program with -o and the "
+    "preset file alone.";
+
+// Runs one command line and reports its outcome to the user itself: the success message, or the
+// error with ReportError; nothing at all in silent mode. Answers the exit code: 0 when the command
+// succeeded, 1 when it failed (also in silent mode).
+int ExecuteCommandLine(const Platform& platform, const std::string& commandLine,
+                       WindowAccess* windows = nullptr);
 
 }  // namespace vexav6::CommandLine

@@ -31,4 +31,12 @@ void RecordingUi::DoEvents() {
     }
 }
 
+bool RecordingUi::WriteConsoleText(std::string_view text) {
+    if (!consoleAvailable) {
+        return false;
+    }
+    consoleText_ += text;
+    return true;
+}
+
 }  // namespace vexav6::sim

@@ -24,6 +24,9 @@ public:
                                           platform::MessageBoxButtons buttons,
                                           platform::MessageBoxIcon icon) override;
     void DoEvents() override;
+    // Keeps the text when the simulated program has a console (consoleAvailable), else answers
+    // false as a program started without one.
+    bool WriteConsoleText(std::string_view text) override;
 
     // Answers for the next boxes, in order. Without a scripted answer a box gets its first button
     // (OK, Yes, Abort or Retry), as when the user presses Enter.
@@ -34,11 +37,15 @@ public:
     const std::vector<Box>& Boxes() const { return boxes_; }
     void ClearBoxes() { boxes_.clear(); }
     int DoEventsCount() const { return doEventsCount_; }
+    // Everything written to the console, in order.
+    const std::string& ConsoleText() const { return consoleText_; }
+    bool consoleAvailable = true;
 
 private:
     std::vector<Box> boxes_;
     std::deque<platform::MessageBoxResult> answers_;
     int doEventsCount_ = 0;
+    std::string consoleText_;
 };
 
 }  // namespace vexav6::sim

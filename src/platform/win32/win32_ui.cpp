@@ -1,5 +1,6 @@
 #include "platform/win32/win32_ui.h"
 
+#include <algorithm>
 #include <string>
 
 #include "platform/win32/wide_text.h"
@@ -86,6 +87,58 @@ void Win32Ui::DoEvents() {
         ::TranslateMessage(&message);
         ::DispatchMessageW(&message);
     }
+}
+
+namespace {
+
+bool WriteWide(HANDLE console, const std::wstring& text) {
+    size_t done = 0;
+    while (done < text.size()) {
+        // Console writes are limited in size on older systems: a few thousand characters a call.
+        const DWORD chunk = static_cast<DWORD>(std::min<size_t>(text.size() - done, 8192));
+        DWORD written = 0;
+        if (!::WriteConsoleW(console, text.data() + done, chunk, &written, nullptr) ||
+            written == 0) {
+            return false;
+        }
+        done += written;
+    }
+    return true;
+}
+
+bool WriteBytes(HANDLE file, std::string_view bytes) {
+    size_t done = 0;
+    while (done < bytes.size()) {
+        const DWORD chunk = static_cast<DWORD>(std::min<size_t>(bytes.size() - done, 1u << 20));
+        DWORD written = 0;
+        if (!::WriteFile(file, bytes.data() + done, chunk, &written, nullptr) || written == 0) {
+            return false;
+        }
+        done += written;
+    }
+    return true;
+}
+
+}  // namespace
+
+bool Win32Ui::WriteConsoleText(std::string_view text) {
+    const HANDLE standardOutput = ::GetStdHandle(STD_OUTPUT_HANDLE);
+    if (standardOutput != nullptr && standardOutput != INVALID_HANDLE_VALUE) {
+        DWORD mode = 0;
+        if (::GetConsoleMode(standardOutput, &mode)) {
+            return WriteWide(standardOutput, Widen(text));
+        }
+        return WriteBytes(standardOutput, text);
+    }
+    if (!attachTried_) {
+        attachTried_ = true;
+        if (::AttachConsole(ATTACH_PARENT_PROCESS)) {
+            console_.Reset(::CreateFileW(L"CONOUT$", GENERIC_READ | GENERIC_WRITE,
+                                         FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_EXISTING,
+                                         0, nullptr));
+        }
+    }
+    return console_.Valid() && WriteWide(console_.Get(), Widen(text));
 }
 
 }  // namespace vexav6::win32

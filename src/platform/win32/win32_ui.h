@@ -4,6 +4,7 @@
 #include "platform/win32/windows_include.h"
 
 #include "platform/ui_api.h"
+#include "platform/win32/scoped_handle.h"
 
 namespace vexav6::win32 {
 
@@ -17,6 +18,16 @@ class Win32Ui : public platform::UiApi {
     // Runs every message waiting for this thread (timers, hand-overs, repaints) and returns. A
     // quit request is left for the main message loop.
     void DoEvents() override;
+    // The program is a window program, started without a console of its own. Its standard output
+    // when that is redirected (a file or a pipe: the text goes there in UTF-8); otherwise the
+    // console of the process that started it, attached on first use (the text goes there as
+    // UTF-16, so every character shows). False when there is neither.
+    bool WriteConsoleText(std::string_view text) override;
+
+  private:
+    // CONOUT$ of the attached parent console, opened once.
+    ScopedFileHandle console_;
+    bool attachTried_ = false;
 };
 
 }  // namespace vexav6::win32

@@ -1,0 +1,177 @@
+#include "startup/command_line_parser.h"
+
+#include <gmock/gmock.h>
+#include <gtest/gtest.h>
+
+#include <string>
+
+namespace vexav6::CommandLine {
+namespace {
+
+using ::testing::ElementsAre;
+
+std::string FailureText(const CommandState& state) {
+    return state.failure ? state.failure->Description() : "";
+}
+
+TEST(CommandLineTokens, SplitAtEveryDashWithTheWordBeforeTheFirstBlank) {
+    const std::vector<Token> tokens = Tokenize("x -n  Local Area  -R -help");
+    ASSERT_EQ(tokens.size(), 4u);
+    EXPECT_EQ(tokens[0].word, "x");
+    EXPECT_EQ(tokens[1].word, "n");
+    EXPECT_EQ(tokens[1].argument, "Local Area");
+    EXPECT_EQ(tokens[2].word, "R");
+    EXPECT_EQ(tokens[2].argument, "");
+    EXPECT_EQ(tokens[3].word, "help");
+
+    // A dash inside an argument starts a new token; stray dashes give empty words.
+    const std::vector<Token> cut = Tokenize("-n Wi-Fi --- n x");
+    ASSERT_EQ(cut.size(), 6u);
+    EXPECT_EQ(cut[1].argument, "Wi");
+    EXPECT_EQ(cut[2].word, "Fi");
+    EXPECT_EQ(cut[3].word, "");
+    EXPECT_EQ(cut[5].word, "");
+    EXPECT_EQ(cut[5].argument, "n x");
+}
+
+TEST(CommandLineParser, OptionWordsIgnoreCaseAndUnknownWordsAndQuotesAreHarmless) {
+    const CommandState state =
+        ParseCommandLine("hello -N \"Local \"Area\" -R -bogus 1 -- -\"s\" -M");
+    EXPECT_THAT(state.connectionNames, ElementsAre("Local Area"));
+    ASSERT_TRUE(state.workingPreset);
+    // -M comes last: its (empty) custom address takes the place of the random one of -R.
+    EXPECT_EQ(state.workingPreset->MACAddress(), macaction::kCustom);
+    EXPECT_TRUE(state.vendorDatabaseNeeded);
+    EXPECT_FALSE(state.silent);  // "\"s\"" is no option word
+    EXPECT_EQ(state.stop, Stop::None);
+}
+
+TEST(CommandLineParser, RestartAndDisableExcludeEachOtherOnlyThroughReEnAndDi) {
+    CommandState state = ParseCommandLine("-di -re -s");
+    EXPECT_EQ(state.stop, Stop::Failure);
+    EXPECT_EQ(FailureText(state),
+              "Cannot restart network connection as disable option already specified.");
+    EXPECT_TRUE(state.silent);
+
+    state = ParseCommandLine("-en -di");
+    EXPECT_EQ(FailureText(state),
+              "Cannot disable network connection as restart option already specified.");
+
+    // The temporary change options set the restart whatever came before.
+    state = ParseCommandLine("-di -nr02");
+    EXPECT_EQ(state.stop, Stop::None);
+    EXPECT_TRUE(state.disable);
+    EXPECT_TRUE(state.restart);
+    EXPECT_TRUE(state.temporaryAddress);
+    EXPECT_EQ(state.workingPreset->MACAddress(), macaction::kRandom02);
+    // ... and a later -di still sees that restart.
+    EXPECT_EQ(ParseCommandLine("-nm 001122334455 -di").stop, Stop::Failure);
+}
+
+TEST(CommandLineParser, ResetOriginalHelpAndOpenEndTheReading) {
+    CommandState state = ParseCommandLine("-n eth -ro -m 001122334455 -di -re");
+    EXPECT_EQ(state.stop, Stop::ResetOriginal);
+    EXPECT_TRUE(state.resetOriginal);
+    EXPECT_FALSE(state.workingPreset);
+    EXPECT_FALSE(state.failure);
+
+    state = ParseCommandLine("-n eth -r -help -di -re");
+    EXPECT_EQ(state.stop, Stop::Help);
+    EXPECT_THAT(state.connectionNames, ElementsAre("eth"));
+    EXPECT_FALSE(state.failure);
+
+    EXPECT_EQ(ParseCommandLine("/?").stop, Stop::Help);
+    EXPECT_EQ(ParseCommandLine("?").stop, Stop::Help);
+
+    state = ParseCommandLine("-o \"C:\\My Presets\\home.kpf\" -n x");
+    EXPECT_EQ(state.stop, Stop::OpenPresetFile);
+    EXPECT_EQ(state.presetFileToOpen, "C:\\My Presets\\home.kpf");
+    EXPECT_TRUE(state.connectionNames.empty());
+}
+
+TEST(CommandLineParser, SilentCountsWhereverItStands) {
+    EXPECT_TRUE(ParseCommandLine("-n nowhere -r -s").silent);
+    EXPECT_TRUE(ParseCommandLine("-ro -S").silent);
+    EXPECT_TRUE(ParseCommandLine("-i bad -s").silent);
+    EXPECT_FALSE(ParseCommandLine("-n s").silent);
+}
+
+TEST(CommandLineParser, MacAddressesAreTakenWithoutDashesOrWithColons) {
+    CommandState state = ParseCommandLine("-m 001a2B3c4D5e");
+    EXPECT_EQ(state.workingPreset->CustomMACAddress(), "00-1a-2B-3c-4D-5e");
+    state = ParseCommandLine("-nm 00:1A:2B:3C:4D:5E");
+    EXPECT_EQ(state.workingPreset->CustomMACAddress(), "00-1A-2B-3C-4D-5E");
+    EXPECT_TRUE(state.temporaryAddress);
+
+    state = ParseCommandLine("-n eth -m 00112233445 -re");
+    EXPECT_EQ(state.stop, Stop::Failure);
+    EXPECT_EQ(FailureText(state), "Invalid MAC address format: 00112233445");
+    EXPECT_FALSE(state.restart);  // nothing after the failure is read
+}
+
+TEST(CommandLineParser, ListOptionsFillTheWorkingPresetAndARepeatReplaces) {
+    const CommandState state =
+        ParseCommandLine("-d 10.0.0.9 -d 1.1.1.1, 8.8.8.8 -i 10.0.0.2/24 -g6 fe80::1@5 -h6");
+    const Preset& preset = *state.workingPreset;
+    EXPECT_TRUE(preset.IPv4Selected());
+    EXPECT_FALSE(preset.IPv4DHCPEnabled());
+    ASSERT_TRUE(preset.IPv4NameServers());
+    EXPECT_EQ(preset.IPv4NameServers()->Count(), 2);
+    EXPECT_EQ(preset.IPv4NameServers()->Item(2), "8.8.8.8");
+    EXPECT_EQ(preset.IPv4Addresses()->Count(), 1);
+    EXPECT_FALSE(preset.IPv4Gateways());
+    EXPECT_TRUE(preset.IPv6Selected());
+    EXPECT_TRUE(preset.IPv6DHCPEnabled());
+    EXPECT_EQ(preset.IPv6Gateways()->Item(1)->Metric(), 5);
+
+    const CommandState bad = ParseCommandLine("-n eth -h -g 10.0.0.1@fast -s");
+    EXPECT_EQ(bad.stop, Stop::Failure);
+    EXPECT_THAT(FailureText(bad), ::testing::HasSubstr("option -g"));
+    EXPECT_FALSE(bad.workingPreset->IPv4Gateways());
+}
+
+TEST(CommandLineParser, ProxyWithServerAndPortOrOff) {
+    CommandState state = ParseCommandLine("-pxy proxy.example:8080");
+    EXPECT_TRUE(state.workingPreset->IEProxySelected());
+    EXPECT_TRUE(state.workingPreset->IEProxyEnabled());
+    EXPECT_EQ(state.workingPreset->IEProxyServer(), "proxy.example");
+    EXPECT_EQ(state.workingPreset->IEProxyPort(), 8080);
+
+    state = ParseCommandLine("-pxy");
+    EXPECT_TRUE(state.workingPreset->IEProxySelected());
+    EXPECT_FALSE(state.workingPreset->IEProxyEnabled());
+
+    state = ParseCommandLine("-pxy proxy.example");
+    EXPECT_EQ(state.workingPreset->IEProxyServer(), "proxy.example");
+    EXPECT_EQ(state.workingPreset->IEProxyPort(), 0);
+}
+
+TEST(CommandLineParser, ProxyPortIsARoundedNumberOrZero) {
+    EXPECT_EQ(ProxyPort(" 3128 "), 3128);
+    EXPECT_EQ(ProxyPort("80.5"), 80);  // halves to even
+    EXPECT_EQ(ProxyPort("81.5"), 82);
+    EXPECT_EQ(ProxyPort("http"), 0);
+    EXPECT_EQ(ProxyPort("80x"), 0);
+    EXPECT_EQ(ProxyPort(""), 0);
+    EXPECT_EQ(ProxyPort("."), 0);
+    EXPECT_THROW(ProxyPort("99999999999"), Error);
+    EXPECT_EQ(ParseCommandLine("-pxy h:99999999999").failure->Number(), errnum::kOverflow);
+}
+
+TEST(CommandLineParser, OnlyListAndReportNeedNoAdapter) {
+    CommandState state = ParseCommandLine("-list -report \"C:\\out.txt\" -s");
+    EXPECT_TRUE(state.list);
+    EXPECT_TRUE(state.report);
+    EXPECT_EQ(state.reportFile, "C:\\out.txt");
+    EXPECT_FALSE(state.actsOnAdapter);
+
+    for (const char* commandLine : {"-list -n x", "-list -rl6", "-report -di", "-list -p Home"}) {
+        SCOPED_TRACE(commandLine);
+        EXPECT_TRUE(ParseCommandLine(commandLine).actsOnAdapter);
+    }
+    // Written without a dash, the word before the first dash counts as well.
+    EXPECT_TRUE(ParseCommandLine("list").list);
+}
+
+}  // namespace
+}  // namespace vexav6::CommandLine
