@@ -44,6 +44,38 @@ std::string MultiStringText(const std::vector<std::string>& list) {
     return joined;
 }
 
+void PlacePair(std::vector<std::string>& keys, std::vector<std::string>& values,
+               const std::string& key, const std::string& value, std::string_view placeholder) {
+    bool placed = false;
+    for (size_t i = 0; i < keys.size(); ++i) {
+        if (keys[i] == key) {
+            if (!placed) {
+                values[i] = value;
+                placed = true;
+            } else {
+                keys[i].clear();
+                values[i].clear();
+            }
+        } else if (!placeholder.empty() && keys[i] == placeholder) {
+            keys = {key};
+            values = {value};
+            return;
+        } else if (keys[i].empty()) {
+            if (!placed) {
+                keys[i] = key;
+                values[i] = value;
+                placed = true;
+            } else {
+                values[i].clear();
+            }
+        }
+    }
+    if (!placed) {
+        keys.push_back(key);
+        values.push_back(value);
+    }
+}
+
 std::array<uint8_t, 8> LuidBytes(uint64_t luid) {
     std::array<uint8_t, 8> bytes{};
     for (size_t i = 0; i < bytes.size(); ++i) {

@@ -41,6 +41,13 @@ void FitList(std::vector<std::string>& list, size_t size);
 // (a single pass from the left), then two closing zeros.
 std::string MultiStringText(const std::vector<std::string>& list);
 
+// Stores the pair (key, value) in two parallel stored lists: in the entry that already holds `key`
+// (later copies of it are blanked with their values), else in the first empty slot (the values of
+// later empty slots are blanked), else at the end. With a `placeholder`, an entry equal to it means
+// the list holds nothing yet: both lists become the single pair.
+void PlacePair(std::vector<std::string>& keys, std::vector<std::string>& values,
+               const std::string& key, const std::string& value, std::string_view placeholder = {});
+
 // The 8 bytes of a LUID in memory order (least significant first).
 std::array<uint8_t, 8> LuidBytes(uint64_t luid);
 // Little-endian 32-bit value at `offset` of `data`.

@@ -121,37 +121,8 @@ void IPv4Address::AddIPInRegistry() {
     std::vector<std::string> masks = IpConfigSupport::SplitList(maskText);
     IpConfigSupport::FitList(masks, addresses.size());
 
-    // The address takes its own slot when it is stored already, else the first free (empty)
-    // slot; later copies of it are blanked. "0.0.0.0" means the list holds no address at all.
-    bool placed = false;
-    for (size_t i = 0; i < addresses.size(); ++i) {
-        if (addresses[i] == ipAddress_) {
-            if (!placed) {
-                masks[i] = subnetMask_;
-                placed = true;
-            } else {
-                addresses[i].clear();
-                masks[i].clear();
-            }
-        } else if (addresses[i] == kPlaceholder) {
-            addresses = {ipAddress_};
-            masks = {subnetMask_};
-            placed = true;
-            break;
-        } else if (addresses[i].empty()) {
-            if (!placed) {
-                addresses[i] = ipAddress_;
-                masks[i] = subnetMask_;
-                placed = true;
-            } else {
-                masks[i].clear();
-            }
-        }
-    }
-    if (!placed) {
-        addresses.push_back(ipAddress_);
-        masks.push_back(subnetMask_);
-    }
+    // "0.0.0.0" means the list holds no address at all.
+    IpConfigSupport::PlacePair(addresses, masks, ipAddress_, subnetMask_, kPlaceholder);
 
     WriteListText(platform, key, "IPAddress", IpConfigSupport::MultiStringText(addresses), kSource);
     WriteListText(platform, key, "SubnetMask", IpConfigSupport::MultiStringText(masks), kSource);

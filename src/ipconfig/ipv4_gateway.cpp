@@ -117,31 +117,8 @@ void IPv4Gateway::AddGatewayInRegistry() {
     std::vector<std::string> metrics = ReadListOrEmpty(platform, key, "DefaultGatewayMetric");
     IpConfigSupport::FitList(metrics, gateways.size());
 
-    const std::string metricText = std::to_string(metric_);
-    bool placed = false;
-    for (size_t i = 0; i < gateways.size(); ++i) {
-        if (gateways[i] == gateway_) {
-            if (!placed) {
-                metrics[i] = metricText;
-                placed = true;
-            } else {
-                gateways[i].clear();
-                metrics[i].clear();
-            }
-        } else if (gateways[i].empty()) {
-            if (!placed) {
-                gateways[i] = gateway_;
-                metrics[i] = metricText;
-                placed = true;
-            } else {
-                metrics[i].clear();
-            }
-        }
-    }
-    if (!placed) {
-        gateways.push_back(gateway_);
-        metrics.push_back(metricText);
-    }
+    // Gateways have no "no address" placeholder.
+    IpConfigSupport::PlacePair(gateways, metrics, gateway_, std::to_string(metric_));
 
     WriteListText(platform, key, "DefaultGateway", IpConfigSupport::MultiStringText(gateways),
                   kSource);
