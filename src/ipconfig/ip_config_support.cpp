@@ -76,6 +76,20 @@ void PlacePair(std::vector<std::string>& keys, std::vector<std::string>& values,
     }
 }
 
+PairTexts DropPair(const std::vector<std::string>& keys, const std::vector<std::string>& values,
+                   const std::string& key) {
+    PairTexts texts;
+    for (size_t i = 0; i < keys.size(); ++i) {
+        if (keys[i] != key) {
+            texts.keys += keys[i];
+            texts.keys += '\0';
+            texts.values += values[i];
+            texts.values += '\0';
+        }
+    }
+    return texts;
+}
+
 std::array<uint8_t, 8> LuidBytes(uint64_t luid) {
     std::array<uint8_t, 8> bytes{};
     for (size_t i = 0; i < bytes.size(); ++i) {

@@ -48,6 +48,15 @@ std::string MultiStringText(const std::vector<std::string>& list);
 void PlacePair(std::vector<std::string>& keys, std::vector<std::string>& values,
                const std::string& key, const std::string& value, std::string_view placeholder = {});
 
+// The texts two parallel stored lists are written back as after every entry equal to `key` is
+// dropped with its value: each remaining entry followed by one zero (nothing left: empty texts).
+struct PairTexts {
+    std::string keys;
+    std::string values;
+};
+PairTexts DropPair(const std::vector<std::string>& keys, const std::vector<std::string>& values,
+                   const std::string& key);
+
 // The 8 bytes of a LUID in memory order (least significant first).
 std::array<uint8_t, 8> LuidBytes(uint64_t luid);
 // Little-endian 32-bit value at `offset` of `data`.

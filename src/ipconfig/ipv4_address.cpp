@@ -140,16 +140,7 @@ void IPv4Address::RemoveIPFromRegistry() {
     IpConfigSupport::FitList(masks, addresses.size());
 
     // Every copy of the address goes, whatever its mask.
-    std::string addressText;
-    std::string maskText;
-    for (size_t i = 0; i < addresses.size(); ++i) {
-        if (addresses[i] != ipAddress_) {
-            addressText += addresses[i];
-            addressText += '\0';
-            maskText += masks[i];
-            maskText += '\0';
-        }
-    }
+    auto [addressText, maskText] = IpConfigSupport::DropPair(addresses, masks, ipAddress_);
     if (EmptyOrSingleZero(addressText)) {
         // No address left: Windows keeps "0.0.0.0" in both lists.
         addressText = std::string(kPlaceholder) + std::string(2, '\0');

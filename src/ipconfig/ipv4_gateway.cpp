@@ -147,16 +147,7 @@ void IPv4Gateway::RemoveGatewayFromRegistry() {
     IpConfigSupport::FitList(metrics, gateways.size());
 
     // Unlike the address lists, a gateway list may be empty: no placeholder.
-    std::string gatewayText;
-    std::string metricText;
-    for (size_t i = 0; i < gateways.size(); ++i) {
-        if (gateways[i] != gateway_) {
-            gatewayText += gateways[i];
-            gatewayText += '\0';
-            metricText += metrics[i];
-            metricText += '\0';
-        }
-    }
+    const auto [gatewayText, metricText] = IpConfigSupport::DropPair(gateways, metrics, gateway_);
 
     WriteListText(platform, key, "DefaultGateway", gatewayText, kSource);
     WriteListText(platform, key, "DefaultGatewayMetric", metricText, kSource);
