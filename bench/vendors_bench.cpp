@@ -18,7 +18,7 @@
 #include <unistd.h>
 
 #include "platform/sim/machine.h"
-#include "startup/path.h"
+#include "system/path.h"
 #include "vendors/nic_vendor.h"
 
 namespace {

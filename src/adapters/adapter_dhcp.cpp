@@ -9,8 +9,8 @@
 
 #include "adapters/adapter_info.h"
 #include "adapters/adapter_paths.h"
-#include "adapters/exec_pipe.h"
-#include "adapters/registry.h"
+#include "system/exec_pipe.h"
+#include "system/registry.h"
 #include "base/error.h"
 #include "ipconfig/ipv4_gateways.h"
 

@@ -7,10 +7,10 @@
 
 #include "adapters/adapter_paths.h"
 #include "adapters/device_manager.h"
-#include "adapters/registry.h"
+#include "system/registry.h"
 #include "base/error.h"
 #include "base/text.h"
-#include "ipconfig/common.h"
+#include "system/common.h"
 #include "ipconfig/convert.h"
 #include "ipconfig/ipv4_addresses.h"
 #include "ipconfig/ipv4_gateways.h"
@@ -18,8 +18,7 @@
 #include "ipconfig/ipv6_addresses.h"
 #include "ipconfig/ipv6_gateways.h"
 #include "ipconfig/ipv6_name_servers.h"
-#include "startup/application.h"
-#include "startup/win_ver.h"
+#include "system/win_ver.h"
 
 namespace vexav6 {
 
@@ -72,8 +71,9 @@ const char* TrueFalse(bool value) {
 
 }  // namespace
 
-AdapterInfo::AdapterInfo(const Platform& platform)
+AdapterInfo::AdapterInfo(const Platform& platform, ErrorReporter reportError)
     : platform_(platform),
+      reportError_(std::move(reportError)),
       networkTrafficTimer_(platform_),
       ipv4Addresses_(std::make_shared<vexav6::IPv4Addresses>()),
       ipv4Gateways_(std::make_shared<vexav6::IPv4Gateways>()),
@@ -91,7 +91,9 @@ AdapterInfo::~AdapterInfo() {
 
 void AdapterInfo::ShowError(bool showErrorMsg) const {
     if (showErrorMsg) {
-        Application::ReportError(platform_, CurrentExceptionAsError());
+        if (reportError_) {
+            reportError_(CurrentExceptionAsError());
+        }
     }
 }
 

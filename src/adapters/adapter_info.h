@@ -9,7 +9,8 @@
 #include <string_view>
 #include <vector>
 
-#include "adapters/timer.h"
+#include "system/timer.h"
+#include "base/error.h"
 #include "base/keyed_collection.h"
 #include "base/ole_date.h"
 #include "ipconfig/ip_config_owner.h"
@@ -43,7 +44,8 @@ using VendorNameLookup = std::function<std::string(int32_t oui)>;
 // alive while they are used. It can be neither copied nor moved (its traffic timer points at it).
 class AdapterInfo : public IpConfigOwner {
   public:
-    explicit AdapterInfo(const Platform& platform);
+    // `reportError` shows what a refresh with error messages meets; without one they are dropped.
+    explicit AdapterInfo(const Platform& platform, ErrorReporter reportError = {});
     ~AdapterInfo() override;
     AdapterInfo(const AdapterInfo&) = delete;
     AdapterInfo& operator=(const AdapterInfo&) = delete;
@@ -59,9 +61,9 @@ class AdapterInfo : public IpConfigOwner {
     // at its next start; the empty text removes a stored address. Takes effect when the device is
     // restarted through State.
     void ChangeNetworkAddress(std::string_view networkAddress);
-    // Re-reads identity, status and IP configuration. Never raises: errors are shown through the
-    // error report when `showErrorMsg`, otherwise dropped; fields that could not be read keep their
-    // values.
+    // Re-reads identity, status and IP configuration. Never raises: errors go to the adapter's
+    // error reporter when `showErrorMsg`, otherwise they are dropped; fields that could not be
+    // read keep their values.
     void Refresh(bool showErrorMsg);
     // IPv6 addresses and interface type on Windows 5.1 up to 6.0.
     void GetIPv6InfoFromAPIWinXP();
@@ -178,6 +180,7 @@ class AdapterInfo : public IpConfigOwner {
     void ShowError(bool showErrorMsg) const;
 
     Platform platform_;
+    ErrorReporter reportError_;
     Timer networkTrafficTimer_;
     double lastSentBytes_ = 0;
     double lastReceivedBytes_ = 0;

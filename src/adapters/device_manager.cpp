@@ -4,7 +4,7 @@
 #include <vector>
 
 #include "adapters/adapter_info.h"
-#include "adapters/registry.h"
+#include "system/registry.h"
 #include "base/error.h"
 #include "base/text.h"
 
@@ -78,7 +78,8 @@ void DeviceInfoSet::Release() {
 }
 
 void GetNetworkAdapters(const Platform& platform,
-                        KeyedCollection<std::shared_ptr<AdapterInfo>>& adapters) {
+                        KeyedCollection<std::shared_ptr<AdapterInfo>>& adapters,
+                        const ErrorReporter& reportError) {
     const int32_t bias = ReadTimeZoneActiveBias(platform);
     const DeviceInfoSet set = PresentNetworkDevices(platform, "GetNetworkAdapters");
 
@@ -115,7 +116,7 @@ void GetNetworkAdapters(const Platform& platform,
             GetDevicePropertyString(platform, set.Get(), device, platform::spdrp::kMfg);
         const bool state = GetDeviceState(platform, set.Get(), device);
 
-        auto adapter = std::make_shared<AdapterInfo>(platform);
+        auto adapter = std::make_shared<AdapterInfo>(platform, reportError);
         adapter->Init(instanceId, driverKey, ipConfig, description, hardwareId, manufacturer, state,
                       bias);
         adapters.Add(std::move(adapter), instanceId);

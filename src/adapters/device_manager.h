@@ -5,6 +5,7 @@
 #include <string>
 #include <string_view>
 
+#include "base/error.h"
 #include "base/keyed_collection.h"
 #include "platform/platform.h"
 
@@ -39,9 +40,11 @@ class DeviceInfoSet {
 };
 
 // Adds one initialised AdapterInfo per present network device that TCP/IP is bound to, keyed by
-// its NetCfgInstanceId, in the order the device installer lists the devices.
+// its NetCfgInstanceId, in the order the device installer lists the devices. Each adapter shows
+// the errors of its refreshes with error messages through `reportError` (none: dropped).
 void GetNetworkAdapters(const Platform& platform,
-                        KeyedCollection<std::shared_ptr<AdapterInfo>>& adapters);
+                        KeyedCollection<std::shared_ptr<AdapterInfo>>& adapters,
+                        const ErrorReporter& reportError = {});
 
 // A text property (SPDRP code) of a device; "" when the device has no such property. For a
 // multi-string property such as the hardware IDs this is the first string.

@@ -2,6 +2,7 @@
 
 #include <cstdint>
 #include <exception>
+#include <functional>
 #include <string>
 
 namespace vexav6 {
@@ -60,5 +61,10 @@ std::string RuntimeErrorText(int32_t number);
 // Turns whatever a catch (...) caught into an Error: an Error stays as it is, std::bad_alloc becomes
 // "Out of memory", any other exception an error 5 with its what() text. Call it inside a catch block.
 Error CurrentExceptionAsError();
+
+// Shows an error on behalf of the code that met it. The model never shows errors itself: whoever
+// makes the object (the command line, the window) hands it the reporter that fits, and an object
+// given none drops what it would have shown.
+using ErrorReporter = std::function<void(const Error&)>;
 
 }  // namespace vexav6

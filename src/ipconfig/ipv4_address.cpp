@@ -2,7 +2,7 @@
 
 #include <vector>
 
-#include "adapters/registry.h"
+#include "system/registry.h"
 #include "base/error.h"
 #include "ipconfig/ip_config_support.h"
 #include "ipconfig/ipv4_support.h"

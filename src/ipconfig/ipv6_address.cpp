@@ -2,12 +2,12 @@
 
 #include <algorithm>
 
-#include "adapters/registry.h"
+#include "system/registry.h"
 #include "base/error.h"
 #include "ipconfig/convert.h"
 #include "ipconfig/ip_config_support.h"
 #include "ipconfig/ipv6_support.h"
-#include "startup/win_ver.h"
+#include "system/win_ver.h"
 
 namespace vexav6 {
 

@@ -2,7 +2,7 @@
 
 #include <algorithm>
 
-#include "adapters/registry.h"
+#include "system/registry.h"
 #include "base/error.h"
 #include "ipconfig/convert.h"
 #include "ipconfig/ip_config_support.h"

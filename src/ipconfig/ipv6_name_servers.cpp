@@ -2,7 +2,7 @@
 
 #include <vector>
 
-#include "adapters/registry.h"
+#include "system/registry.h"
 #include "base/text.h"
 #include "ipconfig/ip_config_support.h"
 

@@ -1,6 +1,6 @@
 #include "presets/ie_proxy.h"
 
-#include "adapters/registry.h"
+#include "system/registry.h"
 
 namespace vexav6::IEProxy {
 

@@ -7,7 +7,7 @@
 
 #include "base/error.h"
 #include "base/text.h"
-#include "startup/path.h"
+#include "system/path.h"
 
 namespace vexav6::ObsoletePresetFormats {
 

@@ -12,7 +12,7 @@
 #include "ipconfig/ipv4_gateway.h"
 #include "ipconfig/ipv6_address.h"
 #include "ipconfig/ipv6_gateway.h"
-#include "presets/memory_stream.h"
+#include "system/memory_stream.h"
 #include "presets/property_list.h"
 
 namespace vexav6 {

@@ -5,7 +5,7 @@
 #include <vector>
 
 #include "base/error.h"
-#include "startup/path.h"
+#include "system/path.h"
 
 namespace vexav6::PresetSupport {
 

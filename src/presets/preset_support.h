@@ -3,7 +3,7 @@
 #include <optional>
 #include <string_view>
 
-#include "presets/memory_stream.h"
+#include "system/memory_stream.h"
 #include "presets/preset.h"
 
 // Preset files (".kpf"): a version byte (1), a 16-bit preset count, then one preset record per

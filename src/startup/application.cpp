@@ -6,8 +6,8 @@
 #include "base/text.h"
 #include "startup/command_line.h"
 #include "startup/hand_over.h"
-#include "startup/path.h"
-#include "startup/win_ver.h"
+#include "system/path.h"
+#include "system/win_ver.h"
 
 namespace vexav6::Application {
 

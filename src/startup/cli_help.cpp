@@ -4,7 +4,7 @@
 
 #include "base/app_info.h"
 #include "base/text.h"
-#include "startup/path.h"
+#include "system/path.h"
 
 namespace vexav6::CLIHelp {
 

@@ -13,7 +13,7 @@
 #include "startup/application.h"
 #include "startup/cli_help.h"
 #include "startup/command_line_parser.h"
-#include "startup/path.h"
+#include "system/path.h"
 #include "startup/text_report.h"
 #include "vendors/nic_vendor.h"
 
@@ -67,7 +67,9 @@ class VendorDatabase {
 // contains `name`. A second listing into the same collection fails on its keys.
 std::shared_ptr<AdapterInfo> SelectAdapter(const Platform& platform, AdapterCollection& adapters,
                                            const std::string& name) {
-    DeviceManager::GetNetworkAdapters(platform, adapters);
+    DeviceManager::GetNetworkAdapters(platform, adapters, [&platform](const Error& error) {
+        Application::ReportError(platform, error);
+    });
     for (const std::shared_ptr<AdapterInfo>& adapter : adapters) {
         if (text::ContainsIgnoreCase(adapter->ConnectionName(), name)) {
             return adapter;
@@ -187,7 +189,9 @@ void ShowHelp(const Platform& platform, WindowAccess* windows) {
 bool ShowListAndReport(const Platform& platform, const CommandState& state,
                        VendorDatabase& vendors) {
     AdapterCollection adapters;
-    DeviceManager::GetNetworkAdapters(platform, adapters);
+    DeviceManager::GetNetworkAdapters(platform, adapters, [&platform](const Error& error) {
+        Application::ReportError(platform, error);
+    });
     const NICVendor& vendor = vendors.ForNames();
     const VendorNameLookup vendorName = [&vendor](int32_t oui) {
         return vendor.GetVendor(oui, false, false);

@@ -4,7 +4,7 @@
 
 #include "base/error.h"
 #include "base/text.h"
-#include "ipconfig/common.h"
+#include "system/common.h"
 
 namespace vexav6::CommandLineItems {
 

@@ -5,7 +5,7 @@
 #include <stdexcept>
 
 #include "base/text.h"
-#include "ipconfig/common.h"
+#include "system/common.h"
 #include "startup/command_line_items.h"
 
 namespace vexav6::CommandLine {

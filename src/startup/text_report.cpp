@@ -4,7 +4,7 @@
 
 #include "base/app_info.h"
 #include "base/text.h"
-#include "ipconfig/common.h"
+#include "system/common.h"
 
 namespace vexav6::TextReport {
 

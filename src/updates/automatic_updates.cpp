@@ -9,9 +9,9 @@
 #include "base/app_info.h"
 #include "base/error.h"
 #include "base/text.h"
-#include "ipconfig/common.h"
+#include "system/common.h"
 #include "platform/http_errors.h"
-#include "startup/path.h"
+#include "system/path.h"
 
 namespace vexav6 {
 namespace {

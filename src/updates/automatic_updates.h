@@ -6,10 +6,10 @@
 #include <string>
 #include <string_view>
 
-#include "adapters/timer.h"
+#include "system/timer.h"
 #include "base/ole_date.h"
 #include "platform/platform.h"
-#include "presets/memory_stream.h"
+#include "system/memory_stream.h"
 
 namespace vexav6 {
 

@@ -14,8 +14,8 @@
 #include "base/app_info.h"
 #include "base/error.h"
 #include "base/text.h"
-#include "ipconfig/common.h"
-#include "startup/path.h"
+#include "system/common.h"
+#include "system/path.h"
 #include "vendors/oui_db_file.h"
 #include "vendors/oui_listing.h"
 

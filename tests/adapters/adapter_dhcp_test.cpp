@@ -1,7 +1,7 @@
 #include <gtest/gtest.h>
 
 #include "adapter_machine.h"
-#include "adapters/exec_pipe.h"
+#include "system/exec_pipe.h"
 #include "base/error.h"
 #include "ipconfig/ipv4_addresses.h"
 #include "ipconfig/ipv4_gateways.h"

@@ -10,6 +10,7 @@
 #include "base/keyed_collection.h"
 #include "platform/sim/adapter_setup.h"
 #include "platform/sim/machine.h"
+#include "startup/application.h"
 
 namespace vexav6::testing {
 
@@ -45,7 +46,9 @@ class AdapterMachineTest : public ::testing::Test {
     // A fresh adapter list, as the main window loads it.
     KeyedCollection<std::shared_ptr<AdapterInfo>> List() {
         KeyedCollection<std::shared_ptr<AdapterInfo>> adapters;
-        DeviceManager::GetNetworkAdapters(platform, adapters);
+        DeviceManager::GetNetworkAdapters(platform, adapters, [this](const Error& error) {
+            Application::ReportError(platform, error);
+        });
         return adapters;
     }
 

@@ -5,7 +5,7 @@
 #include "adapter_machine.h"
 #include "base/error.h"
 #include "base/text.h"
-#include "ipconfig/common.h"
+#include "system/common.h"
 
 namespace vexav6::testing {
 namespace {

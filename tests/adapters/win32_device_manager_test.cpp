@@ -8,7 +8,7 @@
 
 #include "adapters/adapter_info.h"
 #include "adapters/device_manager.h"
-#include "adapters/registry.h"
+#include "system/registry.h"
 #include "base/error.h"
 #include "platform/sim/recording_ui.h"
 #include "platform/sim/sim_http.h"

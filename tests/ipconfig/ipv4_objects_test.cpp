@@ -5,7 +5,7 @@
 #include <string>
 #include <vector>
 
-#include "adapters/registry.h"
+#include "system/registry.h"
 #include "ipconfig/ip_config_fixture.h"
 #include "ipconfig/ipv4_addresses.h"
 #include "ipconfig/ipv4_gateways.h"

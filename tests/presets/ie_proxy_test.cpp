@@ -2,7 +2,7 @@
 
 #include <gtest/gtest.h>
 
-#include "adapters/registry.h"
+#include "system/registry.h"
 #include "platform/sim/machine.h"
 #include "presets/preset_test_support.h"
 

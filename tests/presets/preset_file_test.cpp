@@ -7,7 +7,7 @@
 
 #include "presets/preset_support.h"
 #include "presets/preset_test_support.h"
-#include "startup/path_fault_injection.h"
+#include "system/path_fault_injection.h"
 #include "support/temp_dir.h"
 
 namespace vexav6::testing {

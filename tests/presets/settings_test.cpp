@@ -9,7 +9,7 @@
 #include "base/error.h"
 #include "platform/sim/machine.h"
 #include "presets/settings.h"
-#include "startup/path_fault_injection.h"
+#include "system/path_fault_injection.h"
 #include "support/stream_bytes.h"
 #include "support/temp_dir.h"
 

@@ -7,10 +7,10 @@
 #include <vector>
 
 #include "base/app_info.h"
-#include "ipconfig/common.h"
+#include "system/common.h"
 #include "platform/http_errors.h"
 #include "platform/sim/machine.h"
-#include "startup/path.h"
+#include "system/path.h"
 #include "support/stream_bytes.h"
 #include "support/temp_dir.h"
 #include "updates/automatic_updates.h"

@@ -1,4 +1,4 @@
-#include "startup/path.h"
+#include "system/path.h"
 
 #include <fcntl.h>
 #include <sys/stat.h>
@@ -24,7 +24,7 @@
 #include "base/error.h"
 #include "base/ole_date.h"
 #include "base/text.h"
-#include "startup/path_fault_injection.h"
+#include "system/path_fault_injection.h"
 
 namespace vexav6::Path {
 namespace {

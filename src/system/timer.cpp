@@ -1,4 +1,4 @@
-#include "adapters/timer.h"
+#include "system/timer.h"
 
 #include "base/error.h"
 

@@ -1,4 +1,4 @@
-#include "startup/path.h"
+#include "system/path.h"
 
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
@@ -18,7 +18,7 @@
 
 #include "base/error.h"
 #include "platform/sim/machine.h"
-#include "startup/path_fault_injection.h"
+#include "system/path_fault_injection.h"
 #include "support/temp_dir.h"
 
 namespace vexav6 {

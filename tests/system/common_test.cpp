@@ -1,4 +1,4 @@
-#include "ipconfig/common.h"
+#include "system/common.h"
 
 #include <gtest/gtest.h>
 

@@ -1,4 +1,4 @@
-#include "startup/win_ver.h"
+#include "system/win_ver.h"
 
 #include <string>
 

@@ -1,4 +1,4 @@
-#include "presets/memory_stream.h"
+#include "system/memory_stream.h"
 
 #include <gtest/gtest.h>
 

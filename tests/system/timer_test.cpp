@@ -1,4 +1,4 @@
-#include "adapters/timer.h"
+#include "system/timer.h"
 
 #include <gtest/gtest.h>
 

@@ -1,4 +1,4 @@
-#include "presets/memory_stream.h"
+#include "system/memory_stream.h"
 
 #include <algorithm>
 #include <bit>
@@ -7,7 +7,7 @@
 
 #include "base/error.h"
 #include "base/text.h"
-#include "startup/path.h"
+#include "system/path.h"
 
 namespace vexav6 {
 namespace {

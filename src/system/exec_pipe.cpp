@@ -1,8 +1,8 @@
-#include "adapters/exec_pipe.h"
+#include "system/exec_pipe.h"
 
 #include <string>
 
-#include "adapters/registry.h"
+#include "system/registry.h"
 #include "base/error.h"
 
 namespace vexav6::ExecPipe {
