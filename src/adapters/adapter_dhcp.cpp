@@ -9,10 +9,10 @@
 
 #include "adapters/adapter_info.h"
 #include "adapters/adapter_paths.h"
-#include "system/exec_pipe.h"
-#include "system/registry.h"
 #include "base/error.h"
 #include "ipconfig/ipv4_gateways.h"
+#include "system/exec_pipe.h"
+#include "system/registry.h"
 
 namespace vexav6 {
 

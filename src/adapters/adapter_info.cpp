@@ -7,10 +7,8 @@
 
 #include "adapters/adapter_paths.h"
 #include "adapters/device_manager.h"
-#include "system/registry.h"
 #include "base/error.h"
 #include "base/text.h"
-#include "system/common.h"
 #include "ipconfig/convert.h"
 #include "ipconfig/ipv4_addresses.h"
 #include "ipconfig/ipv4_gateways.h"
@@ -18,6 +16,8 @@
 #include "ipconfig/ipv6_addresses.h"
 #include "ipconfig/ipv6_gateways.h"
 #include "ipconfig/ipv6_name_servers.h"
+#include "system/common.h"
+#include "system/registry.h"
 #include "system/win_ver.h"
 
 namespace vexav6 {

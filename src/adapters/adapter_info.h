@@ -9,12 +9,12 @@
 #include <string_view>
 #include <vector>
 
-#include "system/timer.h"
 #include "base/error.h"
 #include "base/keyed_collection.h"
 #include "base/ole_date.h"
 #include "ipconfig/ip_config_owner.h"
 #include "platform/platform.h"
+#include "system/timer.h"
 
 namespace vexav6 {
 

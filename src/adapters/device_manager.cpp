@@ -4,9 +4,9 @@
 #include <vector>
 
 #include "adapters/adapter_info.h"
-#include "system/registry.h"
 #include "base/error.h"
 #include "base/text.h"
+#include "system/registry.h"
 
 namespace vexav6::DeviceManager {
 

@@ -30,21 +30,34 @@ Error Error::TypeMismatch(std::string source) {
 
 std::string RuntimeErrorText(int32_t number) {
     switch (number) {
-        case errnum::kInvalidProcedureCall: return "Invalid procedure call or argument";
-        case errnum::kOverflow: return "Overflow";
-        case errnum::kOutOfMemory: return "Out of memory";
-        case errnum::kSubscriptOutOfRange: return "Subscript out of range";
-        case errnum::kTypeMismatch: return "Type mismatch";
-        case errnum::kFileNotFound: return "File not found";
-        case errnum::kFileAlreadyOpen: return "File already open";
-        case errnum::kDiskFull: return "Disk full";
-        case errnum::kInputPastEndOfFile: return "Input past end of file";
-        case errnum::kPermissionDenied: return "Permission denied";
-        case errnum::kPathFileAccessError: return "Path/File access error";
-        case errnum::kPathNotFound: return "Path not found";
+        case errnum::kInvalidProcedureCall:
+            return "Invalid procedure call or argument";
+        case errnum::kOverflow:
+            return "Overflow";
+        case errnum::kOutOfMemory:
+            return "Out of memory";
+        case errnum::kSubscriptOutOfRange:
+            return "Subscript out of range";
+        case errnum::kTypeMismatch:
+            return "Type mismatch";
+        case errnum::kFileNotFound:
+            return "File not found";
+        case errnum::kFileAlreadyOpen:
+            return "File already open";
+        case errnum::kDiskFull:
+            return "Disk full";
+        case errnum::kInputPastEndOfFile:
+            return "Input past end of file";
+        case errnum::kPermissionDenied:
+            return "Permission denied";
+        case errnum::kPathFileAccessError:
+            return "Path/File access error";
+        case errnum::kPathNotFound:
+            return "Path not found";
         case errnum::kDuplicateKey:
             return "This key is already associated with an element of this collection";
-        default: return "Application-defined or object-defined error";
+        default:
+            return "Application-defined or object-defined error";
     }
 }
 
@@ -58,7 +71,8 @@ Error CurrentExceptionAsError() {
     } catch (const std::exception& e) {
         return Error(errnum::kInvalidProcedureCall, "", e.what());
     } catch (...) {
-        return Error(errnum::kInvalidProcedureCall, "", RuntimeErrorText(errnum::kInvalidProcedureCall));
+        return Error(errnum::kInvalidProcedureCall, "",
+                     RuntimeErrorText(errnum::kInvalidProcedureCall));
     }
 }
 

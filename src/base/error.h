@@ -32,11 +32,12 @@ inline constexpr int32_t kDuplicateKey = 457;
 // A raised error: number, source and description. Code throws it; the top of every command, event
 // handler and start-up catches it and shows it with ReportError.
 class Error : public std::exception {
-public:
+  public:
     Error(int32_t number, std::string source, std::string description);
 
     int32_t Number() const { return number_; }
-    // The source as raised: "Class.Member", a procedure name, or the project name when none was given.
+    // The source as raised: "Class.Member", a procedure name, or the project name when none was
+    // given.
     const std::string& Source() const { return source_; }
     const std::string& Description() const { return description_; }
 
@@ -48,18 +49,19 @@ public:
     static Error SubscriptOutOfRange(std::string source = "");
     static Error TypeMismatch(std::string source = "");
 
-private:
+  private:
     int32_t number_;
     std::string source_;
     std::string description_;
 };
 
-// The text the runtime gives for one of the errnum numbers ("Overflow", "Subscript out of range"...);
-// "Application-defined or object-defined error" for any other number.
+// The text the runtime gives for one of the errnum numbers ("Overflow", "Subscript out of
+// range"...); "Application-defined or object-defined error" for any other number.
 std::string RuntimeErrorText(int32_t number);
 
-// Turns whatever a catch (...) caught into an Error: an Error stays as it is, std::bad_alloc becomes
-// "Out of memory", any other exception an error 5 with its what() text. Call it inside a catch block.
+// Turns whatever a catch (...) caught into an Error: an Error stays as it is, std::bad_alloc
+// becomes "Out of memory", any other exception an error 5 with its what() text. Call it inside a
+// catch block.
 Error CurrentExceptionAsError();
 
 // Shows an error on behalf of the code that met it. The model never shows errors itself: whoever

@@ -30,7 +30,7 @@ class KeyedCollection {
         T item;
     };
 
-public:
+  public:
     int32_t Count() const { return static_cast<int32_t>(entries_.size()); }
     bool Empty() const { return entries_.empty(); }
 
@@ -43,9 +43,7 @@ public:
         entries_.push_back(Entry{std::move(key), std::move(item)});
     }
 
-    bool Contains(std::string_view key) const {
-        return positions_.count(text::ToLower(key)) != 0;
-    }
+    bool Contains(std::string_view key) const { return positions_.count(text::ToLower(key)) != 0; }
 
     // Items by 1-based position (int32_t), by key text, or by a CollectionIndex holding either.
     template <class Index>
@@ -76,7 +74,7 @@ public:
     ConstIterator end() const { return ConstIterator(entries_.end()); }
 
     class ConstIterator {
-    public:
+      public:
         using Inner = typename std::vector<Entry>::const_iterator;
         using iterator_category = std::forward_iterator_tag;
         using value_type = T;
@@ -99,11 +97,11 @@ public:
         bool operator==(const ConstIterator& other) const { return it_ == other.it_; }
         bool operator!=(const ConstIterator& other) const { return it_ != other.it_; }
 
-    private:
+      private:
         Inner it_;
     };
 
-private:
+  private:
     size_t Locate(int32_t position) const {
         if (position < 1 || position > Count()) {
             throw Error::SubscriptOutOfRange();

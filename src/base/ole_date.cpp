@@ -69,7 +69,8 @@ OleDate DateFromCivil(const CivilTime& t) {
 CivilTime CivilFromDate(OleDate date) {
     const double linear = date.Linear();
     int64_t days = static_cast<int64_t>(std::floor(linear));
-    auto seconds = static_cast<int64_t>(std::llround((linear - static_cast<double>(days)) * kSecondsPerDay));
+    auto seconds =
+        static_cast<int64_t>(std::llround((linear - static_cast<double>(days)) * kSecondsPerDay));
     if (seconds >= 86400) {
         seconds -= 86400;
         ++days;
@@ -88,9 +89,13 @@ int Weekday(OleDate date) {
     return static_cast<int>(((days + 6) % 7 + 7) % 7);
 }
 
-OleDate AddDays(OleDate date, double days) { return OleDate::FromLinear(date.Linear() + days); }
+OleDate AddDays(OleDate date, double days) {
+    return OleDate::FromLinear(date.Linear() + days);
+}
 
-OleDate AddMinutes(OleDate date, double minutes) { return AddDays(date, minutes / 1440.0); }
+OleDate AddMinutes(OleDate date, double minutes) {
+    return AddDays(date, minutes / 1440.0);
+}
 
 OleDate AddSeconds(OleDate date, double seconds) {
     return AddDays(date, seconds / kSecondsPerDay);

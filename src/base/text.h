@@ -34,8 +34,8 @@ std::string Trim(std::string_view s);
 std::string TrimLeft(std::string_view s);
 std::string TrimRight(std::string_view s);
 
-// Splits at every occurrence of `delimiter` (which must not be empty). An empty text gives one empty
-// piece; a delimiter at the end gives an empty last piece.
+// Splits at every occurrence of `delimiter` (which must not be empty). An empty text gives one
+// empty piece; a delimiter at the end gives an empty last piece.
 std::vector<std::string> Split(std::string_view s, std::string_view delimiter);
 std::string Join(const std::vector<std::string>& parts, std::string_view separator);
 

@@ -2,10 +2,10 @@
 
 #include <vector>
 
-#include "system/registry.h"
 #include "base/error.h"
 #include "ipconfig/ip_config_support.h"
 #include "ipconfig/ipv4_support.h"
+#include "system/registry.h"
 
 namespace vexav6 {
 

@@ -2,9 +2,9 @@
 
 #include <vector>
 
-#include "system/registry.h"
 #include "base/text.h"
 #include "ipconfig/ip_config_support.h"
+#include "system/registry.h"
 
 namespace vexav6 {
 

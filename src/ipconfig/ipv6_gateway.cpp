@@ -2,11 +2,11 @@
 
 #include <algorithm>
 
-#include "system/registry.h"
 #include "base/error.h"
 #include "ipconfig/convert.h"
 #include "ipconfig/ip_config_support.h"
 #include "ipconfig/ipv6_support.h"
+#include "system/registry.h"
 
 namespace vexav6 {
 

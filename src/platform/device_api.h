@@ -62,7 +62,7 @@ inline constexpr uint32_t kFlagGlobal = 1;
 // The device installer (SetupAPI) calls the program uses on the network device class. Calls answer
 // TRUE/FALSE like SetupAPI; after a failure GetLastError() tells why.
 class DeviceApi {
-public:
+  public:
     virtual ~DeviceApi() = default;
 
     virtual DevInfoSet GetClassDevs(const Guid& classGuid, uint32_t flags) = 0;

@@ -14,7 +14,7 @@ namespace vexav6::platform {
 // the back-end delivers on the user-interface thread (never from inside Send). The object may be
 // opened again for the next request once the previous one has ended or was aborted.
 class HttpRequest {
-public:
+  public:
     virtual ~HttpRequest() = default;
 
     // The response is complete: Status, StatusText, GetResponseHeader and ResponseBody may be read.
@@ -40,7 +40,7 @@ public:
 };
 
 class HttpApi {
-public:
+  public:
     virtual ~HttpApi() = default;
     virtual std::unique_ptr<HttpRequest> CreateRequest() = 0;
 };

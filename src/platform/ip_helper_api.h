@@ -184,10 +184,11 @@ struct IpAdapterIndexMap {
 
 // The IP Helper calls the program uses, answering Win32 status codes. Tables come back as typed
 // records instead of the raw buffers of the real calls; the Windows back-end converts them, keeping
-// every field and the list order. The size-query round of the real calls is the back-end's business:
-// a table call answers 0 with the table, or the code of the failure (232 when there is no data).
+// every field and the list order. The size-query round of the real calls is the back-end's
+// business: a table call answers 0 with the table, or the code of the failure (232 when there is no
+// data).
 class IpHelperApi {
-public:
+  public:
     virtual ~IpHelperApi() = default;
 
     // `adapterName` is the wide name "\DEVICE\TCPIP_{GUID}"; 55 when no such interface exists now.

@@ -6,10 +6,14 @@ namespace vexav6::platform {
 
 std::string_view RootKeyName(RootKey root) {
     switch (root) {
-        case RootKey::ClassesRoot: return "HKEY_CLASSES_ROOT";
-        case RootKey::CurrentUser: return "HKEY_CURRENT_USER";
-        case RootKey::LocalMachine: return "HKEY_LOCAL_MACHINE";
-        case RootKey::Users: return "HKEY_USERS";
+        case RootKey::ClassesRoot:
+            return "HKEY_CLASSES_ROOT";
+        case RootKey::CurrentUser:
+            return "HKEY_CURRENT_USER";
+        case RootKey::LocalMachine:
+            return "HKEY_LOCAL_MACHINE";
+        case RootKey::Users:
+            return "HKEY_USERS";
     }
     return "";
 }

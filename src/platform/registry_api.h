@@ -32,7 +32,7 @@ using KeyHandle = uint64_t;
 
 struct KeyInfo {
     uint32_t subKeys = 0;
-    uint32_t maxSubKeyLength = 0;     // characters, without the terminator
+    uint32_t maxSubKeyLength = 0;  // characters, without the terminator
     uint32_t values = 0;
     uint32_t maxValueNameLength = 0;  // characters, without the terminator
     uint32_t maxValueLength = 0;      // bytes
@@ -45,12 +45,13 @@ struct KeyInfo {
 // end in a zero byte is stored with one appended, as the system's 8-bit RegSetValueEx does. Binary
 // and number values pass unchanged.
 class RegistryApi {
-public:
+  public:
     virtual ~RegistryApi() = default;
 
     // RegOpenKeyEx / RegCreateKeyEx (creating missing parents); path relative to the root, "\"
     // between components. An empty path opens the root itself.
-    virtual Status OpenKey(RootKey root, std::string_view path, uint32_t access, KeyHandle& key) = 0;
+    virtual Status OpenKey(RootKey root, std::string_view path, uint32_t access,
+                           KeyHandle& key) = 0;
     virtual Status CreateKey(RootKey root, std::string_view path, uint32_t access,
                              KeyHandle& key) = 0;
     virtual Status CloseKey(KeyHandle key) = 0;
@@ -64,7 +65,8 @@ public:
                             const uint8_t* data, uint32_t size) = 0;
     virtual Status DeleteValue(KeyHandle key, std::string_view name) = 0;
 
-    // RegDeleteKey: deletes the subkey `name` of `parent`; the subkey must have no subkeys of its own.
+    // RegDeleteKey: deletes the subkey `name` of `parent`; the subkey must have no subkeys of its
+    // own.
     virtual Status DeleteKey(KeyHandle parent, std::string_view name) = 0;
 
     virtual Status QueryInfoKey(KeyHandle key, KeyInfo& info) = 0;
@@ -74,8 +76,7 @@ public:
     // `type` may be null.
     virtual Status EnumValue(KeyHandle key, uint32_t index, uint32_t capacity, std::string& name,
                              uint32_t* type) = 0;
-    virtual Status EnumKey(KeyHandle key, uint32_t index, uint32_t capacity,
-                           std::string& name) = 0;
+    virtual Status EnumKey(KeyHandle key, uint32_t index, uint32_t capacity, std::string& name) = 0;
 
     // FormatMessage from the system message table in the default language, as the system returns
     // it (normally ending in CR LF); the empty text when the system has no message for the code.

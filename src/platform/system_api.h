@@ -35,7 +35,7 @@ inline constexpr uint32_t kCreateNoWindow = 0x08000000;
 // The system facts and services of the kernel and shell that the program uses. The file system is
 // not here: it is used directly on every back-end.
 class SystemApi {
-public:
+  public:
     virtual ~SystemApi() = default;
 
     virtual OsVersionInfo GetVersionEx() = 0;

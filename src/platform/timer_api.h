@@ -8,7 +8,7 @@ namespace vexav6::platform {
 // Windowless periodic timers (SetTimer without a window). Callbacks run on the user-interface
 // thread, with the identifier the timer was given.
 class TimerApi {
-public:
+  public:
     virtual ~TimerApi() = default;
 
     // Starts a timer firing every `periodMs`; answers its identifier, 0 when none could be made.

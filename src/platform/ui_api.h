@@ -6,12 +6,20 @@ namespace vexav6::platform {
 
 enum class MessageBoxIcon { None, Critical, Question, Exclamation, Information };
 enum class MessageBoxButtons { Ok, OkCancel, AbortRetryIgnore, YesNoCancel, YesNo, RetryCancel };
-enum class MessageBoxResult { Ok = 1, Cancel = 2, Abort = 3, Retry = 4, Ignore = 5, Yes = 6, No = 7 };
+enum class MessageBoxResult {
+    Ok = 1,
+    Cancel = 2,
+    Abort = 3,
+    Retry = 4,
+    Ignore = 5,
+    Yes = 6,
+    No = 7
+};
 
 // What the core needs of the user interface outside its windows: message boxes, and a chance to
 // let pending user-interface work (timers, finished requests, repaints) run during a long task.
 class UiApi {
-public:
+  public:
     virtual ~UiApi() = default;
 
     virtual MessageBoxResult MessageBox(std::string_view text, std::string_view title,

@@ -12,8 +12,8 @@
 #include "ipconfig/ipv4_gateway.h"
 #include "ipconfig/ipv6_address.h"
 #include "ipconfig/ipv6_gateway.h"
-#include "system/memory_stream.h"
 #include "presets/property_list.h"
+#include "system/memory_stream.h"
 
 namespace vexav6 {
 

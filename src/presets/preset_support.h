@@ -3,8 +3,8 @@
 #include <optional>
 #include <string_view>
 
-#include "system/memory_stream.h"
 #include "presets/preset.h"
+#include "system/memory_stream.h"
 
 // Preset files (".kpf"): a version byte (1), a 16-bit preset count, then one preset record per
 // preset in collection order; nothing else.

@@ -13,8 +13,8 @@
 #include "startup/application.h"
 #include "startup/cli_help.h"
 #include "startup/command_line_parser.h"
-#include "system/path.h"
 #include "startup/text_report.h"
+#include "system/path.h"
 #include "vendors/nic_vendor.h"
 
 namespace vexav6::CommandLine {

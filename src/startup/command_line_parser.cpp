@@ -5,8 +5,8 @@
 #include <stdexcept>
 
 #include "base/text.h"
-#include "system/common.h"
 #include "startup/command_line_items.h"
+#include "system/common.h"
 
 namespace vexav6::CommandLine {
 

@@ -2,8 +2,8 @@
 
 #include <string>
 
-#include "system/registry.h"
 #include "base/error.h"
+#include "system/registry.h"
 
 namespace vexav6::ExecPipe {
 

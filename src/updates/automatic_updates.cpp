@@ -9,8 +9,8 @@
 #include "base/app_info.h"
 #include "base/error.h"
 #include "base/text.h"
-#include "system/common.h"
 #include "platform/http_errors.h"
+#include "system/common.h"
 #include "system/path.h"
 
 namespace vexav6 {

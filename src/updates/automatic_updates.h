@@ -6,10 +6,10 @@
 #include <string>
 #include <string_view>
 
-#include "system/timer.h"
 #include "base/ole_date.h"
 #include "platform/platform.h"
 #include "system/memory_stream.h"
+#include "system/timer.h"
 
 namespace vexav6 {
 

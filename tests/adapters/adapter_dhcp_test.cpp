@@ -1,10 +1,10 @@
 #include <gtest/gtest.h>
 
 #include "adapter_machine.h"
-#include "system/exec_pipe.h"
 #include "base/error.h"
 #include "ipconfig/ipv4_addresses.h"
 #include "ipconfig/ipv4_gateways.h"
+#include "system/exec_pipe.h"
 
 namespace vexav6::testing {
 namespace {

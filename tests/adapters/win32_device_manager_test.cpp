@@ -8,7 +8,6 @@
 
 #include "adapters/adapter_info.h"
 #include "adapters/device_manager.h"
-#include "system/registry.h"
 #include "base/error.h"
 #include "platform/sim/recording_ui.h"
 #include "platform/sim/sim_http.h"
@@ -21,6 +20,7 @@
 #include "platform/win32/win32_devices.h"
 #include "platform/win32/win32_registry.h"
 #include "platform/win32/windows_include.h"
+#include "system/registry.h"
 
 namespace vexav6::win32 {
 namespace {

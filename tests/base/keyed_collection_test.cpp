@@ -41,7 +41,10 @@ TEST(KeyedCollection, DuplicateKeyFailsAndLeavesTheListAsItWas) {
     KeyedCollection<int> list;
     list.Add(1, "10.0.0.1");
     EXPECT_EQ(ErrorNumberOf([&] { list.Add(2, "10.0.0.1"); }), errnum::kDuplicateKey);
-    EXPECT_EQ(ErrorNumberOf([&] { list.Add(2, "Preset"); list.Add(3, "PRESET"); }),
+    EXPECT_EQ(ErrorNumberOf([&] {
+                  list.Add(2, "Preset");
+                  list.Add(3, "PRESET");
+              }),
               errnum::kDuplicateKey);
     EXPECT_EQ(list.Count(), 2);
     EXPECT_EQ(list.Item("preset"), 2);

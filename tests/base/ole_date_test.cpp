@@ -25,8 +25,9 @@ TEST(OleDate, FieldsOutOfRangeRollOver) {
 }
 
 TEST(OleDate, CivilFieldsRoundTripAcrossTheEpoch) {
-    for (const CivilTime t : {CivilTime{1899, 12, 29, 6, 0, 0}, CivilTime{1994, 11, 15, 8, 12, 31},
-                              CivilTime{2038, 1, 19, 3, 14, 8}, CivilTime{1600, 2, 29, 23, 59, 59}}) {
+    for (const CivilTime t :
+         {CivilTime{1899, 12, 29, 6, 0, 0}, CivilTime{1994, 11, 15, 8, 12, 31},
+          CivilTime{2038, 1, 19, 3, 14, 8}, CivilTime{1600, 2, 29, 23, 59, 59}}) {
         const CivilTime back = CivilFromDate(DateFromCivil(t));
         EXPECT_EQ(back.year, t.year);
         EXPECT_EQ(back.month, t.month);
@@ -48,7 +49,8 @@ TEST(OleDate, ArithmeticWorksAcrossTheEpoch) {
 
 TEST(OleDate, HttpDateForm) {
     EXPECT_EQ(FormatHttpDateTime(OleDate{}), "Sat, 30 Dec 1899 00:00:00");
-    EXPECT_EQ(FormatHttpDateTime(DateFromCivil(1994, 11, 6, 8, 49, 37)), "Sun, 06 Nov 1994 08:49:37");
+    EXPECT_EQ(FormatHttpDateTime(DateFromCivil(1994, 11, 6, 8, 49, 37)),
+              "Sun, 06 Nov 1994 08:49:37");
     EXPECT_EQ(FormatHttpDateTime(DateFromCivil(2010, 1, 1)), "Fri, 01 Jan 2010 00:00:00");
     EXPECT_EQ(Weekday(DateFromCivil(2026, 12, 8)), 2);  // a Tuesday
 }

@@ -5,13 +5,13 @@
 #include <string>
 #include <vector>
 
-#include "system/registry.h"
 #include "ipconfig/ip_config_fixture.h"
 #include "ipconfig/ipv4_addresses.h"
 #include "ipconfig/ipv4_gateways.h"
 #include "ipconfig/ipv4_name_servers.h"
 #include "ipconfig/ipv4_support.h"
 #include "platform/sim/sim_registry.h"
+#include "system/registry.h"
 
 namespace vexav6::testing {
 namespace {

@@ -17,7 +17,7 @@ constexpr const char* kClassKey =
     "SYSTEM\\CurrentControlSet\\Control\\Class\\{4D36E972-E325-11CE-BFC1-08002BE10318}\\0007";
 
 class SimRegistryTest : public ::testing::Test {
-protected:
+  protected:
     KeyHandle Open(std::string_view path, uint32_t rights = access::kKeyRead) {
         KeyHandle key = 0;
         EXPECT_EQ(registry.OpenKey(RootKey::LocalMachine, path, rights, key), status::kSuccess);
@@ -29,8 +29,8 @@ protected:
 
 TEST_F(SimRegistryTest, NamesCompareWithoutRegardToCase) {
     registry.PutString(RootKey::LocalMachine, kClassKey, "NetworkAddress", "0A1B2C3D4E5F");
-    const KeyHandle key =
-        Open("system\\currentcontrolset\\CONTROL\\class\\{4d36e972-e325-11ce-bfc1-08002be10318}\\0007");
+    const KeyHandle key = Open(
+        "system\\currentcontrolset\\CONTROL\\class\\{4d36e972-e325-11ce-bfc1-08002be10318}\\0007");
     uint32_t size = 0;
     uint32_t type = 0;
     EXPECT_EQ(registry.QueryValue(key, "networkADDRESS", &type, nullptr, &size), status::kSuccess);
@@ -150,7 +150,8 @@ TEST_F(SimRegistryTest, AHandleToADeletedKeyAnswers1018) {
 TEST_F(SimRegistryTest, InjectedFailuresHitOnlyTheNamedCallsAndRunOut) {
     registry.PutDword(RootKey::LocalMachine, "K", "A", 1);
     registry.PutDword(RootKey::LocalMachine, "K", "B", 2);
-    registry.InjectFailure(SimRegistry::Op::Set, RootKey::LocalMachine, "k", "B", status::kAccessDenied);
+    registry.InjectFailure(SimRegistry::Op::Set, RootKey::LocalMachine, "k", "B",
+                           status::kAccessDenied);
     const KeyHandle key = Open("K", access::kKeyReadWrite);
     const uint8_t bytes[4] = {9, 0, 0, 0};
     EXPECT_EQ(registry.SetValue(key, "A", regtype::kDword, bytes, 4), status::kSuccess);

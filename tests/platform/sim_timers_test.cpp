@@ -10,12 +10,10 @@ namespace {
 TEST(SimTimers, FireInDueOrderOnlyWhileTimeIsAdvanced) {
     Machine machine;
     std::vector<std::pair<uint32_t, uint64_t>> fired;
-    const uint32_t fast = machine.timers.SetTimer(300, [&](uint32_t id) {
-        fired.emplace_back(id, machine.clock.Milliseconds());
-    });
-    const uint32_t slow = machine.timers.SetTimer(1000, [&](uint32_t id) {
-        fired.emplace_back(id, machine.clock.Milliseconds());
-    });
+    const uint32_t fast = machine.timers.SetTimer(
+        300, [&](uint32_t id) { fired.emplace_back(id, machine.clock.Milliseconds()); });
+    const uint32_t slow = machine.timers.SetTimer(
+        1000, [&](uint32_t id) { fired.emplace_back(id, machine.clock.Milliseconds()); });
     machine.system.Sleep(5000);  // a blocked thread: nothing fires
     EXPECT_TRUE(fired.empty());
 

@@ -2,9 +2,9 @@
 
 #include <gtest/gtest.h>
 
-#include "system/registry.h"
 #include "platform/sim/machine.h"
 #include "presets/preset_test_support.h"
+#include "system/registry.h"
 
 namespace vexav6::testing {
 namespace {

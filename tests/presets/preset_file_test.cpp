@@ -7,8 +7,8 @@
 
 #include "presets/preset_support.h"
 #include "presets/preset_test_support.h"
-#include "system/path_fault_injection.h"
 #include "support/temp_dir.h"
+#include "system/path_fault_injection.h"
 
 namespace vexav6::testing {
 namespace {

@@ -9,9 +9,9 @@
 #include "base/error.h"
 #include "platform/sim/machine.h"
 #include "presets/settings.h"
-#include "system/path_fault_injection.h"
 #include "support/stream_bytes.h"
 #include "support/temp_dir.h"
+#include "system/path_fault_injection.h"
 
 namespace vexav6::testing {
 namespace {

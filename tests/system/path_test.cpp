@@ -18,8 +18,8 @@
 
 #include "base/error.h"
 #include "platform/sim/machine.h"
-#include "system/path_fault_injection.h"
 #include "support/temp_dir.h"
+#include "system/path_fault_injection.h"
 
 namespace vexav6 {
 namespace {

@@ -7,12 +7,12 @@
 #include <vector>
 
 #include "base/app_info.h"
-#include "system/common.h"
 #include "platform/http_errors.h"
 #include "platform/sim/machine.h"
-#include "system/path.h"
 #include "support/stream_bytes.h"
 #include "support/temp_dir.h"
+#include "system/common.h"
+#include "system/path.h"
 #include "updates/automatic_updates.h"
 
 namespace vexav6::testing {

@@ -15,11 +15,15 @@ MessageBoxResult RecordingUi::MessageBox(std::string_view text, std::string_view
     }
     switch (buttons) {
         case MessageBoxButtons::Ok:
-        case MessageBoxButtons::OkCancel: return MessageBoxResult::Ok;
-        case MessageBoxButtons::AbortRetryIgnore: return MessageBoxResult::Abort;
+        case MessageBoxButtons::OkCancel:
+            return MessageBoxResult::Ok;
+        case MessageBoxButtons::AbortRetryIgnore:
+            return MessageBoxResult::Abort;
         case MessageBoxButtons::YesNoCancel:
-        case MessageBoxButtons::YesNo: return MessageBoxResult::Yes;
-        case MessageBoxButtons::RetryCancel: return MessageBoxResult::Retry;
+        case MessageBoxButtons::YesNo:
+            return MessageBoxResult::Yes;
+        case MessageBoxButtons::RetryCancel:
+            return MessageBoxResult::Retry;
     }
     return MessageBoxResult::Ok;
 }

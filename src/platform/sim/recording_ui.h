@@ -12,7 +12,7 @@ namespace vexav6::sim {
 // A user interface that records every message box and answers from a script, so tests can check
 // exactly what the user would have seen and chosen.
 class RecordingUi : public platform::UiApi {
-public:
+  public:
     struct Box {
         std::string text;
         std::string title;
@@ -41,7 +41,7 @@ public:
     const std::string& ConsoleText() const { return consoleText_; }
     bool consoleAvailable = true;
 
-private:
+  private:
     std::vector<Box> boxes_;
     std::deque<platform::MessageBoxResult> answers_;
     int doEventsCount_ = 0;

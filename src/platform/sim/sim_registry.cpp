@@ -74,7 +74,9 @@ SimRegistry::SimRegistry() {
 
 SimRegistry::~SimRegistry() = default;
 
-std::shared_ptr<SimRegistry::Key> SimRegistry::Root(RootKey root) const { return roots_.at(root); }
+std::shared_ptr<SimRegistry::Key> SimRegistry::Root(RootKey root) const {
+    return roots_.at(root);
+}
 
 std::shared_ptr<SimRegistry::Key> SimRegistry::Find(RootKey root, std::string_view path) const {
     std::vector<std::string> parts;
@@ -145,11 +147,13 @@ std::optional<platform::Status> SimRegistry::Injected(Op op, RootKey root, std::
 
 void SimRegistry::InjectFailure(Op op, RootKey root, std::string_view path,
                                 std::string_view valueName, Status code, int times) {
-    failures_.push_back(Failure{op, root, std::string(path), std::string(valueName), code,
-                                times < 0 ? -1 : times});
+    failures_.push_back(
+        Failure{op, root, std::string(path), std::string(valueName), code, times < 0 ? -1 : times});
 }
 
-void SimRegistry::ClearFailures() { failures_.clear(); }
+void SimRegistry::ClearFailures() {
+    failures_.clear();
+}
 
 platform::Status SimRegistry::OpenKey(RootKey root, std::string_view path, uint32_t access,
                                       KeyHandle& key) {
@@ -344,13 +348,15 @@ platform::Status SimRegistry::QueryInfoKey(KeyHandle key, platform::KeyInfo& inf
     info = platform::KeyInfo{};
     info.subKeys = static_cast<uint32_t>(handle->key->subKeys.size());
     for (const auto& [folded, sub] : handle->key->subKeys) {
-        info.maxSubKeyLength = std::max(info.maxSubKeyLength, static_cast<uint32_t>(sub->name.size()));
+        info.maxSubKeyLength =
+            std::max(info.maxSubKeyLength, static_cast<uint32_t>(sub->name.size()));
     }
     info.values = static_cast<uint32_t>(handle->key->values.size());
     for (const auto& [valueName, value] : handle->key->values) {
         info.maxValueNameLength =
             std::max(info.maxValueNameLength, static_cast<uint32_t>(valueName.size()));
-        info.maxValueLength = std::max(info.maxValueLength, static_cast<uint32_t>(value.data.size()));
+        info.maxValueLength =
+            std::max(info.maxValueLength, static_cast<uint32_t>(value.data.size()));
     }
     return status::kSuccess;
 }
@@ -411,7 +417,9 @@ platform::Status SimRegistry::EnumKey(KeyHandle key, uint32_t index, uint32_t ca
     return status::kSuccess;
 }
 
-std::string SimRegistry::SystemMessage(Status code) { return SystemMessageText(code); }
+std::string SimRegistry::SystemMessage(Status code) {
+    return SystemMessageText(code);
+}
 
 // --- Direct access ---
 
@@ -419,7 +427,9 @@ bool SimRegistry::KeyExists(RootKey root, std::string_view path) const {
     return Find(root, path) != nullptr;
 }
 
-void SimRegistry::CreateKeyDirect(RootKey root, std::string_view path) { FindOrCreate(root, path); }
+void SimRegistry::CreateKeyDirect(RootKey root, std::string_view path) {
+    FindOrCreate(root, path);
+}
 
 void SimRegistry::Put(RootKey root, std::string_view path, std::string_view name, Value value) {
     const std::shared_ptr<Key> key = FindOrCreate(root, path);

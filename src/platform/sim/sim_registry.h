@@ -19,7 +19,7 @@ namespace vexav6::sim {
 // more data, 259 no more items, 1018 key deleted), keys opened for reading refuse writes, and tests
 // can make chosen calls fail.
 class SimRegistry : public platform::RegistryApi {
-public:
+  public:
     using RootKey = platform::RootKey;
     using Status = platform::Status;
 
@@ -31,7 +31,17 @@ public:
     };
 
     // The kinds of call a failure can be injected into.
-    enum class Op { Open, Create, Query, Set, DeleteValue, DeleteKey, QueryInfo, EnumValue, EnumKey };
+    enum class Op {
+        Open,
+        Create,
+        Query,
+        Set,
+        DeleteValue,
+        DeleteKey,
+        QueryInfo,
+        EnumValue,
+        EnumKey
+    };
 
     SimRegistry();
     ~SimRegistry() override;
@@ -42,8 +52,8 @@ public:
     Status CreateKey(RootKey root, std::string_view path, uint32_t access,
                      platform::KeyHandle& key) override;
     Status CloseKey(platform::KeyHandle key) override;
-    Status QueryValue(platform::KeyHandle key, std::string_view name, uint32_t* type,
-                      uint8_t* data, uint32_t* size) override;
+    Status QueryValue(platform::KeyHandle key, std::string_view name, uint32_t* type, uint8_t* data,
+                      uint32_t* size) override;
     Status SetValue(platform::KeyHandle key, std::string_view name, uint32_t type,
                     const uint8_t* data, uint32_t size) override;
     Status DeleteValue(platform::KeyHandle key, std::string_view name) override;
@@ -83,22 +93,22 @@ public:
     std::vector<std::string> ValueNames(RootKey root, std::string_view path) const;
     std::vector<std::string> SubKeyNames(RootKey root, std::string_view path) const;
     // Walks every key that holds values or has no subkeys, depth first, with its full path.
-    void ForEachKey(const std::function<void(RootKey, const std::string& path,
-                                             const std::vector<std::pair<std::string, Value>>&)>&
-                        visit) const;
+    void ForEachKey(
+        const std::function<void(RootKey, const std::string& path,
+                                 const std::vector<std::pair<std::string, Value>>&)>& visit) const;
 
     // --- Rights and failures ---
     // When set, HKEY_LOCAL_MACHINE refuses every change (and opening for write) with 5, as it does
     // for a user without administrator rights.
     bool localMachineReadOnly = false;
-    // The next `times` calls of kind `op` on the key `path` (and, when `valueName` is given, on that
-    // value) answer `status`. `times` < 0 fails them all until ClearFailures.
+    // The next `times` calls of kind `op` on the key `path` (and, when `valueName` is given, on
+    // that value) answer `status`. `times` < 0 fails them all until ClearFailures.
     void InjectFailure(Op op, RootKey root, std::string_view path, std::string_view valueName,
                        Status status, int times = 1);
     void ClearFailures();
     size_t OpenHandleCount() const { return handles_.size(); }
 
-private:
+  private:
     struct Key;
     struct Handle {
         std::shared_ptr<Key> key;

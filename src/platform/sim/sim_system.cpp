@@ -24,8 +24,8 @@ int32_t SimSystem::VerifyFileSignature(std::string_view path) {
 }
 
 platform::Status SimSystem::RunConsoleCommand(std::string_view commandLine,
-                                              std::string_view directory,
-                                              uint32_t creationFlags, bool showWindow) {
+                                              std::string_view directory, uint32_t creationFlags,
+                                              bool showWindow) {
     ConsoleCommand command{std::string(commandLine), std::string(directory), creationFlags,
                            showWindow};
     consoleCommands_.push_back(command);

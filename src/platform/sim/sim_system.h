@@ -14,7 +14,7 @@ namespace vexav6::sim {
 // shell calls and processes the program asked for. Single-instance hand-over is simulated by flags
 // and by the test delivering a message to this instance's receiver.
 class SimSystem : public platform::SystemApi {
-public:
+  public:
     struct ShellCall {
         std::string verb;
         std::string file;
@@ -78,7 +78,7 @@ public:
     // Plays a second instance handing its command line to this one; false when no receiver runs.
     bool DeliverHandOver(const std::string& message);
 
-private:
+  private:
     VirtualClock& clock_;
     std::vector<ShellCall> shellCalls_;
     std::vector<ConsoleCommand> consoleCommands_;

@@ -16,7 +16,9 @@ uint32_t SimTimers::SetTimer(uint32_t periodMs, std::function<void(uint32_t id)>
     return id;
 }
 
-bool SimTimers::KillTimer(uint32_t id) { return timers_.erase(id) != 0; }
+bool SimTimers::KillTimer(uint32_t id) {
+    return timers_.erase(id) != 0;
+}
 
 uint32_t SimTimers::PeriodOf(uint32_t id) const {
     const auto it = timers_.find(id);

@@ -13,7 +13,7 @@ namespace vexav6::sim {
 // advancing time with AdvanceTime, in due order. A timer that fell due while the thread was blocked
 // (Sleep) fires once when the loop runs again, as the system coalesces its timer messages.
 class SimTimers : public platform::TimerApi {
-public:
+  public:
     explicit SimTimers(VirtualClock& clock) : clock_(clock) {}
 
     uint32_t SetTimer(uint32_t periodMs, std::function<void(uint32_t id)> callback) override;
@@ -27,7 +27,7 @@ public:
     // Makes the next SetTimer fail (answer 0), as when the system is out of timers.
     void FailNextSetTimer() { failNext_ = true; }
 
-private:
+  private:
     struct Entry {
         uint32_t periodMs;
         uint64_t dueMs;

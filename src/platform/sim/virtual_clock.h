@@ -9,7 +9,7 @@ namespace vexav6::sim {
 // The simulated machine's clock. Time moves only when something advances it (Sleep, the timers of
 // a test), so tests never wait and always see the same times.
 class VirtualClock {
-public:
+  public:
     // Local time now.
     OleDate Now() const { return AddSeconds(start_, static_cast<double>(elapsedMs_) / 1000.0); }
     // Milliseconds since the machine was started.
@@ -21,7 +21,7 @@ public:
         start_ = AddSeconds(localNow, -static_cast<double>(elapsedMs_) / 1000.0);
     }
 
-private:
+  private:
     OleDate start_ = DateFromCivil(2026, 12, 7, 6, 15, 30);
     uint64_t elapsedMs_ = 0;
 };

@@ -9,7 +9,7 @@ namespace vexav6::win32 {
 // A move-only owner of one handle; Traits says what an invalid handle is and how to close one.
 template <class Traits>
 class ScopedHandle {
-public:
+  public:
     using Handle = typename Traits::Handle;
 
     ScopedHandle() = default;
@@ -43,7 +43,7 @@ public:
         return &handle_;
     }
 
-private:
+  private:
     Handle handle_ = Traits::Invalid();
 };
 

@@ -13,7 +13,8 @@ std::string SystemMessage(platform::Status code) {
     if (length == 0) {
         return {};
     }
-    return text::Utf16ToUtf8(std::u16string_view(reinterpret_cast<const char16_t*>(buffer), length));
+    return text::Utf16ToUtf8(
+        std::u16string_view(reinterpret_cast<const char16_t*>(buffer), length));
 }
 
 }  // namespace vexav6::win32
