@@ -19,10 +19,11 @@ inline constexpr const char* kProductWebAddress = "https://vexav6.korvaldine.exa
 // Where the update check asks for the update information. Only https:// addresses are used.
 inline constexpr const char* kUpdateURL = "https://vexav6.korvaldine.example/updates/vexav6.upd";
 
-// The preset file association: ".kpf" files open with the program through the program identifier
-// "Vexav" + major + "." + minor, whose file type carries this name. The installer writes the same
-// keys: cmake/release.cmake reads kTitle, kPublisher, kProductWebAddress and kPresetFileTypeName
-// from this file for it, so keep each on one line as it is.
+// The preset file association (presets/preset_file_association.h): ".kpf" files open with the
+// program through the program identifier "Vexav" + major + "." + minor, whose file type carries
+// this name. The installer writes the same keys: cmake/release.cmake reads kTitle, kPublisher,
+// kProductWebAddress, kPresetFileTypeName and kPresetFileExtension from this file for it, so keep
+// each on one line as it is.
 inline constexpr const char* kPresetFileExtension = ".kpf";
 inline constexpr const char* kPresetFileTypeName = "Korvaldine Preset File";
 inline constexpr const char* kPublisher = "Korvaldine";

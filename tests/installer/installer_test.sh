@@ -169,7 +169,7 @@ wine wineboot >/dev/null 2>&1
 # The program's own check (the one the update check makes before it starts a download) accepts the
 # signed installer once the test root is trusted, and refuses it changed by one byte.
 openssl x509 -in "$certs/test-ca.pem" -outform DER -out "$certs/test-ca.der"
-cmake --build "$build" --target updates_tests >/dev/null
+cmake --build "$build" --target updates_tests presets_tests >/dev/null
 signature_test=$(VEXAV6_SIGNED_INSTALLER=$(windows_path "$setup") \
     VEXAV6_SIGNING_ROOT=$(windows_path "$certs/test-ca.der") \
     wine "$build/tests/updates_tests.exe" \
@@ -228,6 +228,12 @@ expect ".kpf" "$(reg_value 'HKCR\.kpf' "")" "$progid"
 expect "file type" "$(reg_value "HKCR\\$progid" "")" "Korvaldine Preset File"
 expect "DefaultIcon" "$(reg_value "HKCR\\$progid\\DefaultIcon" "")" "$exe,0"
 expect "open command" "$(reg_value "HKCR\\$progid\\shell\\open\\command" "")" "\"$exe\" -o %1"
+# The same keys as the program's own association writes for the installed program.
+association_test=$(VEXAV6_INSTALLED_PROGRAM="$exe" wine "$build/tests/presets_tests.exe" \
+    --gtest_filter='InstalledAssociationTest.*' </dev/null 2>&1 | tr -d '\r')
+if ! grep -q '^\[  PASSED  \] 1 test' <<<"$association_test" || grep -q 'SKIPPED' <<<"$association_test"; then
+    problems+=("the program's association differs: $(grep -A3 'Failure' <<<"$association_test" | head -8 | tr '\n' ' ')")
+fi
 # The program starts from where it was installed.
 if grep -q -- '-version' "$program_files/CLIHelp.txt"; then
     answer=$(cd "$work" && timeout 60 wine "$exe" -version </dev/null 2>/dev/null | tr -d '\r')
