@@ -94,7 +94,7 @@ TEST_F(MainWindowTest, FirstStartWithoutFilesAsksForVendorsAndShowsEveryTab) {
     // Menus of windows still to come are there and disabled.
     EXPECT_TRUE(MenuEnabled(MainMenu::Action));
     EXPECT_TRUE(MenuEnabled(MainMenu::FileOpenPreset));
-    EXPECT_FALSE(MenuEnabled(MainMenu::FileImportPreset));
+    EXPECT_TRUE(MenuEnabled(MainMenu::FileImportPreset));
     EXPECT_FALSE(MenuEnabled(MainMenu::HelpAbout));
     EXPECT_TRUE(MenuChecked(MainMenu::OptionsSpeedInKBytes));
 
