@@ -358,9 +358,23 @@ TEST_F(PresetWindowTest, ImportALegacyFileAndExportASelection) {
     EXPECT_TRUE(exported->Item(1)->IPv4DHCPEnabled());
 }
 
-TEST_F(PresetWindowTest, AHandedOverFileAsksAboutChangesAndQuittingSavesThem) {
+TEST_F(PresetWindowTest, BadFilesAreRefusedAndChangesAreAskedForOrSaved) {
     WriteStaticAndDHCPPresets();
     OpenOnPresetsTab();
+
+    // A truncated file through File > Open: the error names it, the presets stay, and neither
+    // file is written.
+    const std::string whole = ReadFileBytes(folder.File("Default.kpf"));
+    WriteFileBytes(folder.Path() / "cut.kpf", whole.substr(0, whole.size() / 2));
+    machine.ui.ScriptFileChosen(folder.File("cut.kpf"));
+    Command(MainMenu::FileOpenPreset);
+    ASSERT_EQ(machine.ui.Boxes().size(), 1u);
+    EXPECT_THAT(machine.ui.Boxes()[0].text, HasSubstr("\"" + folder.File("cut.kpf") + "\""));
+    EXPECT_THAT(Names(PresetList()), ElementsAre("Static", "DHCP"));
+    EXPECT_EQ(Presenter().Presets().PresetFile(), folder.File("Default.kpf"));
+    EXPECT_EQ(ReadFileBytes(folder.File("cut.kpf")), whole.substr(0, whole.size() / 2));
+
+    machine.ui.ClearBoxes();
     machine.ui.ScriptAnswer(MessageBoxResult::Yes);
     ClickPreset("DHCP");
     Key(VK_DELETE);
