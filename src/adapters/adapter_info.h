@@ -76,6 +76,14 @@ class AdapterInfo : public IpConfigOwner {
     void EnableDHCPv4(bool enabled);
     void DHCPv6Action(int32_t action);
     void DHCPv4Action(int32_t action);
+    // What the adapter's current DHCPv4 lease gave it, as Windows records the lease in the
+    // interface key ("DhcpIPAddress", "DhcpDefaultGateway"): empty without a lease. These are
+    // no static settings, and removing them live would leave the connection without an address.
+    struct DHCPv4LeaseInfo {
+        std::string address;
+        std::vector<std::string> gateways;
+    };
+    DHCPv4LeaseInfo DHCPv4Lease() const;
 
     const std::string& NetCfgInstanceId() const { return netCfgInstanceId_; }
     const std::string& ConnectionName() const { return connectionName_; }
