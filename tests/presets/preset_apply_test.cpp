@@ -195,10 +195,12 @@ TEST_F(PresetApplyTest, MACActionsTakeEffectThroughTheRestart) {
     adapter->Refresh(true);
     EXPECT_EQ(adapter->ActiveNetworkAddress().substr(0, 7), "02-10-0");
 
-    // Without a loaded table: the all-zero address. Without the restart only the stored value
+    // Without a loaded table: the all-zero address, which no driver takes, is refused and the
+    // device runs on; 02 first makes it a valid one. Without the restart only the stored value
     // changes.
-    MACPreset(macaction::kRandom).ApplyPreset(*adapter, nullptr, false);
-    EXPECT_EQ(Stored(kClassKey, "NetworkAddress"), "000000000000");
+    EXPECT_THROW(MACPreset(macaction::kRandom).ApplyPreset(*adapter, nullptr, true), Error);
+    EXPECT_TRUE(adapter->State());
+    EXPECT_EQ(Stored(kClassKey, "NetworkAddress").substr(0, 5), "02100");
     NICVendor notLoaded(platform);
     MACPreset(macaction::kRandom02).ApplyPreset(*adapter, &notLoaded, false);
     EXPECT_EQ(Stored(kClassKey, "NetworkAddress"), "020000000000");

@@ -27,6 +27,8 @@ class RecordingUi : public platform::UiApi {
     // Keeps the text when the simulated program has a console (consoleAvailable), else answers
     // false as a program started without one.
     bool WriteConsoleText(std::string_view text) override;
+    bool WriteConsoleError(std::string_view text) override;
+    bool ConsoleIsTerminal() override { return consoleAvailable && consoleIsTerminal; }
 
     // Answers for the next boxes, in order. Without a scripted answer a box gets its first button
     // (OK, Yes, Abort or Retry), as when the user presses Enter.
@@ -39,13 +41,18 @@ class RecordingUi : public platform::UiApi {
     int DoEventsCount() const { return doEventsCount_; }
     // Everything written to the console, in order.
     const std::string& ConsoleText() const { return consoleText_; }
+    // Everything written to the console's standard error, in order.
+    const std::string& ConsoleErrorText() const { return consoleErrorText_; }
     bool consoleAvailable = true;
+    // Whether the console is a terminal (rather than a file or pipe).
+    bool consoleIsTerminal = false;
 
   private:
     std::vector<Box> boxes_;
     std::deque<platform::MessageBoxResult> answers_;
     int doEventsCount_ = 0;
     std::string consoleText_;
+    std::string consoleErrorText_;
 };
 
 }  // namespace vexav6::sim
