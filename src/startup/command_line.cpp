@@ -75,9 +75,11 @@ Error NoConnectionsError() {
     return Error(errnum::kOwnCheck, "", kNoConnectionsText);
 }
 
-void ListAdapters(const Platform& platform, AdapterCollection& adapters) {
-    DeviceManager::GetNetworkAdapters(platform, adapters, [&platform](const Error& error) {
-        Application::ReportError(platform, error);
+// Errors met while reading an adapter do not stop the listing; they are reported as the command's
+// own errors are.
+void ListAdapters(const Platform& platform, AdapterCollection& adapters, bool silent) {
+    DeviceManager::GetNetworkAdapters(platform, adapters, [&platform, silent](const Error& error) {
+        Application::ReportCommandLineError(platform, error, silent);
     });
 }
 
@@ -85,8 +87,8 @@ void ListAdapters(const Platform& platform, AdapterCollection& adapters) {
 // of exactly that name (case ignored), else the only one whose name contains it. A second listing
 // into the same collection fails on its keys.
 std::shared_ptr<AdapterInfo> SelectAdapter(const Platform& platform, AdapterCollection& adapters,
-                                           const std::string& name) {
-    ListAdapters(platform, adapters);
+                                           const std::string& name, bool silent) {
+    ListAdapters(platform, adapters, silent);
     if (adapters.Empty()) {
         throw NoConnectionsError();
     }
@@ -323,7 +325,7 @@ void ShowVendors(const Platform& platform, const std::string& query, VendorDatab
 bool ShowListAndReport(const Platform& platform, const CommandState& state,
                        VendorDatabase& vendors) {
     AdapterCollection adapters;
-    ListAdapters(platform, adapters);
+    ListAdapters(platform, adapters, state.silent);
     if (adapters.Empty()) {
         // Not a failure: the machine has none (Wine has no network-class devices, for one).
         ShowNote(platform, kNoConnectionsText);
@@ -387,7 +389,7 @@ int ExecuteCommandLine(const Platform& platform, const std::string& commandLine,
         AdapterCollection adapters;
         std::shared_ptr<AdapterInfo> selected;
         for (const std::string& name : state.connectionNames) {
-            selected = SelectAdapter(platform, adapters, name);
+            selected = SelectAdapter(platform, adapters, name, silent);
         }
 
         switch (state.stop) {
