@@ -257,6 +257,12 @@ std::string SuccessMessage(const CommandState& state, AdapterInfo& adapter, cons
         return name + " now uses the new MAC address " + active +
                (state.temporaryAddress ? " until the connection is next restarted." : ".");
     }
+    if (mac.changed && mac.restarted) {
+        // Restarted, but without an interface that reports its address (no link driver yet).
+        return (mac.address.empty() ? "The original MAC address"
+                                    : "The new MAC address " + mac.address) +
+               " is stored for " + name + ", which was restarted but reports no address yet.";
+    }
     if (mac.changed && !mac.address.empty()) {
         return "The new MAC address " + mac.address + " is stored for " + name +
                (state.disable ? ", which is disabled: it takes effect when the connection is "
