@@ -13,6 +13,7 @@
 
 #include "adapters/adapter_info.h"
 #include "adapters/device_manager.h"
+#include "base/app_info.h"
 #include "base/text.h"
 #include "ipconfig/ipv4_addresses.h"
 #include "ipconfig/ipv4_gateways.h"
@@ -336,13 +337,13 @@ TEST_F(ProgramTest, JsonVersionAndVendorsForScripts) {
     EXPECT_EQ(Run("-report json " + dir.File("report.json") + " -s").status, 0);
     const nlohmann::json report =
         nlohmann::json::parse(testing::ReadFileBytes(dir.File("report.json")));
-    EXPECT_EQ(report["version"], "6.0.0");
+    EXPECT_EQ(report["version"], app::FullVersion());
     EXPECT_EQ(report["date"], "2026-12-07T09:15:30");
     EXPECT_EQ(report["connections"], list);
 
     outcome = Run("--version");
     EXPECT_EQ(outcome.status, 0);
-    EXPECT_EQ(outcome.out, "6.0.0\n");
+    EXPECT_EQ(outcome.out, app::FullVersion() + "\n");
 
     outcome = Run("-vendor 00-15-5D");
     EXPECT_EQ(outcome.status, 0);
@@ -370,7 +371,8 @@ TEST_F(ProgramTest, WritesTheReportToAFile) {
     EXPECT_EQ(outcome.status, 0);
     EXPECT_EQ(outcome.out, "");
     const std::string report = testing::ReadFileBytes(dir.File("report.txt"));
-    EXPECT_THAT(report, StartsWith("Korvaldine MAC Address Changer v6.0.0\r\n"));
+    EXPECT_THAT(report,
+                StartsWith("Korvaldine MAC Address Changer v" + app::FullVersion() + "\r\n"));
     EXPECT_THAT(report, HasSubstr("Interface #2\r\n=============\r\nConnection Name"
                                   ".........................Wi-Fi\r\n"));
 }

@@ -7,6 +7,7 @@
 
 #include <string>
 
+#include "base/app_info.h"
 #include "platform/win32/scoped_handle.h"
 #include "platform/win32/wide_text.h"
 #include "platform/win32/windows_include.h"
@@ -68,7 +69,7 @@ Outcome RunProgram(const std::string& arguments) {
 TEST(Win32Program, ScriptsReadTheOutcomeOnRedirectedStandardOutputAndError) {
     Outcome outcome = RunProgram("-version");
     EXPECT_EQ(outcome.status, 0u);
-    EXPECT_EQ(outcome.out, "6.0.0\r\n");
+    EXPECT_EQ(outcome.out, app::FullVersion() + "\r\n");
 
     // Output and notes apart: the list is empty, the note says why.
     outcome = RunProgram("-list");
