@@ -392,6 +392,11 @@ int ExecuteCommandLine(const Platform& platform, const std::string& commandLine,
         const CommandState state = ParseCommandLine(cmd);
         silent = state.silent;
 
+        // A command line that cannot be read is the first thing to tell: what it names is not
+        // looked up.
+        if (state.stop == Stop::Failure) {
+            throw *state.failure;
+        }
         AdapterCollection adapters;
         std::shared_ptr<AdapterInfo> selected;
         for (const std::string& name : state.connectionNames) {
@@ -399,8 +404,6 @@ int ExecuteCommandLine(const Platform& platform, const std::string& commandLine,
         }
 
         switch (state.stop) {
-            case Stop::Failure:
-                throw *state.failure;
             case Stop::Help:
                 ShowHelp(platform, windows);
                 return exitcode::kSuccess;
@@ -415,6 +418,7 @@ int ExecuteCommandLine(const Platform& platform, const std::string& commandLine,
                 return exitcode::kSuccess;
             case Stop::None:
             case Stop::ResetOriginal:
+            case Stop::Failure:
                 break;
         }
 
