@@ -516,6 +516,7 @@ TEST_F(frmMainTest, OptionsFollowTheSettingsAndCtrlTabWraps) {
     // A first start has every option on: the speed item is checked and the panel in bytes.
     EXPECT_TRUE(view.checked[MainMenu::OptionsSpeedInKBytes]);
     EXPECT_TRUE(main.Monitor().ShowSpeedInKBytes());
+    EXPECT_EQ(main.Monitor().Row(1).value, "0 B/s");
     EXPECT_TRUE(view.checked[MainMenu::OptionsAutomaticUpdates]);
     main.OnMenuCommand(MainMenu::OptionsSpeedInKBytes);
     EXPECT_FALSE(main.Monitor().ShowSpeedInKBytes());
