@@ -315,7 +315,7 @@ TEST_F(MainWindowTest, HandOverShowsTheHiddenWindowAndOpensThePresetFile) {
     EXPECT_TRUE(machine.ui.Boxes().empty());
 }
 
-TEST_F(MainWindowTest, MenuKeysWorkAndOptionsOutliveARestart) {
+TEST_F(MainWindowTest, MenuKeysWorkAndOptionsOutliveARestartAndAShutdown) {
     OpenWithVendors();
     // Within a menu no two items share an access key, and no caption has two.
     std::vector<std::string> menus;
@@ -363,6 +363,13 @@ TEST_F(MainWindowTest, MenuKeysWorkAndOptionsOutliveARestart) {
     EXPECT_FALSE(MenuChecked(MainMenu::OptionsSpeedInKBytes));
     EXPECT_EQ(ui::win32::listview::GetItemText(Window().TrafficPanel().List(), 1, 1), "0 bps");
     EXPECT_TRUE(machine.ui.Boxes().empty());
+
+    // Windows shutting down ends the program without a close: the option is saved all the same.
+    Command(MainMenu::OptionsSpeedInKBytes);
+    ::SendMessageW(Main(), WM_QUERYENDSESSION, 0, 0);
+    ::SendMessageW(Main(), WM_ENDSESSION, TRUE, 0);
+    ASSERT_TRUE(Open());
+    EXPECT_TRUE(MenuChecked(MainMenu::OptionsSpeedInKBytes));
 }
 
 TEST_F(MainWindowTest, DamagedFilesAndVanishedAdaptersNeverStopTheWindow) {

@@ -312,6 +312,13 @@ LRESULT frmMainWindow::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam)
                 ::DestroyWindow(Handle());
             }
             return 0;
+        case WM_ENDSESSION:
+            // Windows ends the program after this message without closing the window: the
+            // presets and settings are saved now, as a close would.
+            if (wParam != FALSE && presenter_) {
+                presenter_->Dispose();
+            }
+            return 0;
         case WM_DESTROY:
             if (onClosed) {
                 onClosed();
