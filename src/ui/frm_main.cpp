@@ -461,7 +461,9 @@ void frmMain::OnRowCheckToggled(int index, bool checked) {
             }
         }
         adapter->SetState(checked);
-        RefreshRow(RowOf(adapter.get()), false, true);
+        if (const int row = RowOf(adapter.get()); row >= 0) {
+            RefreshRow(row, false, true);
+        }
     } catch (...) {
         // Not reported: the row shows the adapter as it is at once, and the next periodic
         // refresh corrects it if even that fails.
@@ -717,7 +719,11 @@ void frmMain::DHCPAction(bool v6, int32_t action) {
     } else {
         adapter->DHCPv4Action(action);
     }
-    RefreshRow(index, false, true);
+    // The periodic refresh may have run while the row's text was drawn: the row is found again.
+    const int row = RowOf(adapter.get());
+    if (row >= 0) {
+        RefreshRow(row, false, true);
+    }
 }
 
 void frmMain::DeleteSelectedAdapter() {
