@@ -172,6 +172,24 @@ TEST_F(MainWindowTest, VendorsPresetsAndTrafficOfTheSelectedAdapter) {
                 StartsWith("Network Connection Presets (Default.kpf) ["));
     EXPECT_EQ(ui::win32::listview::Count(Window().PresetsPanel().List()), 2);
     Screenshot("main-window-presets-tab-two-presets");
+
+    // Smaller than its minimum the window does not get; the list and the pages follow its size.
+    const auto width = [](HWND window) {
+        RECT box{};
+        ::GetWindowRect(window, &box);
+        return static_cast<int>(box.right - box.left);
+    };
+    Command(MainMenu::NextTab);
+    ::SetWindowPos(Main(), nullptr, 0, 0, 300, 200, SWP_NOMOVE | SWP_NOZORDER);
+    Pump();
+    const int smallest = width(Main());
+    EXPECT_GE(smallest, 760);  // units at 96 dpi
+    const int smallList = width(Window().AdapterList());
+    Screenshot("main-window-at-its-minimum-size");
+    ::SetWindowPos(Main(), nullptr, 0, 0, smallest + 200, 800, SWP_NOMOVE | SWP_NOZORDER);
+    Pump();
+    EXPECT_EQ(width(Window().AdapterList()), smallList + 200);
+    EXPECT_EQ(width(Window().Page(0)) - width(Window().DetailsPanel().Handle()), 2 * 8);
 }
 
 TEST_F(MainWindowTest, RefreshKeepsTheSelectionAndUntickingAsksFirst) {
