@@ -420,6 +420,13 @@ TEST_F(MainWindowTest, DamagedFilesAndVanishedAdaptersNeverStopTheWindow) {
     EXPECT_EQ(RowOf("Wi-Fi"), -1);
     EXPECT_EQ(SelectedRow(), 0);
     EXPECT_EQ(DetailsField(ui::DetailsField::Connection), Cell(0, 0));
+    // A tick whose device queries all fail leaves the rows as they were, silently.
+    const std::string status = Cell(0, 3);
+    machine.devices.InjectFailure(sim::SimDevices::Call::GetClassDevs, 5, -1);
+    Wait(5000);
+    machine.devices.ClearFailures();
+    EXPECT_EQ(RowCount(), 4);
+    EXPECT_EQ(Cell(0, 3), status);
     EXPECT_TRUE(boxes.empty());
 
     // Closing writes fresh files; the damaged ones stay as they were, and the next start has
