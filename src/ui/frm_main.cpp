@@ -96,6 +96,8 @@ bool frmMain::Load() {
         };
         LoadSettingsFile();
         SubscribeUpdateChecker();
+        // The traffic rows start in the unit the settings ask for.
+        monitor_.SetShowSpeedInKBytes(settings_->ShowSpeedInKBytes);
         const bool vendorsLoaded = LoadVendorDatabase();
         LoadDefaultPresets();
 
@@ -444,14 +446,24 @@ void frmMain::OnRowCheckToggled(int index, bool checked) {
                 "Network: " +
                     adapter->ConnectionName(),
                 "Disable Network Connection?", MessageBoxButtons::YesNo, MessageBoxIcon::Question);
+            // The periodic refresh may have run while the question was open: the row is found
+            // again, and it may be gone.
+            const int row = RowOf(adapter.get());
             if (answer != MessageBoxResult::Yes) {
-                view_.SetRowChecked(index, true);
-                view_.SetRowStatus(index, adapter->LinkStatus());
+                if (row >= 0) {
+                    view_.SetRowChecked(row, true);
+                    view_.SetRowStatus(row, adapter->LinkStatus());
+                }
+                return;
+            }
+            if (row < 0) {
                 return;
             }
         }
         adapter->SetState(checked);
-        RefreshRow(RowOf(adapter.get()), false, true);
+        if (const int row = RowOf(adapter.get()); row >= 0) {
+            RefreshRow(row, false, true);
+        }
     } catch (...) {
         // Not reported: the row shows the adapter as it is at once, and the next periodic
         // refresh corrects it if even that fails.
@@ -477,7 +489,10 @@ void frmMain::RestartSelectedAdapter() {
         platform_.ui.DoEvents();
     }
     adapter->SetState(true);
-    RefreshRow(index, false, true);
+    const int row = RowOf(adapter.get());  // pending work may have moved it
+    if (row >= 0) {
+        RefreshRow(row, false, true);
+    }
 }
 
 // --- Menus ---
@@ -693,7 +708,10 @@ void frmMain::DHCPAction(bool v6, int32_t action) {
         MessageBoxResult::Yes) {
         return;
     }
-    const int index = selectedRow_;
+    const int index = selectedRow_;  // found again after the question
+    if (index < 0) {
+        return;
+    }
     const std::shared_ptr<AdapterInfo> adapter = rows_[static_cast<size_t>(index)];
     ShowRowStatus(index, "Wait...");
     if (v6) {
@@ -701,7 +719,11 @@ void frmMain::DHCPAction(bool v6, int32_t action) {
     } else {
         adapter->DHCPv4Action(action);
     }
-    RefreshRow(index, false, true);
+    // The periodic refresh may have run while the row's text was drawn: the row is found again.
+    const int row = RowOf(adapter.get());
+    if (row >= 0) {
+        RefreshRow(row, false, true);
+    }
 }
 
 void frmMain::DeleteSelectedAdapter() {

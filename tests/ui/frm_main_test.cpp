@@ -8,6 +8,7 @@
 #include <string>
 #include <vector>
 
+#include "base/app_info.h"
 #include "ipconfig/ipv4_address.h"
 #include "ipconfig/ipv4_addresses.h"
 #include "platform/sim/machine.h"
@@ -85,6 +86,17 @@ class FakeMainView : public frmMainView {
     std::string helpCaption;
     std::string helpText;
 };
+
+// A response of the simulated server.
+sim::SimHttpResponse Response(int32_t status, std::string statusText, sim::HttpHeaders headers = {},
+                              std::string body = "") {
+    sim::SimHttpResponse response;
+    response.status = status;
+    response.statusText = std::move(statusText);
+    response.headers = std::move(headers);
+    response.body = std::move(body);
+    return response;
+}
 
 // The demo machine with the program in a folder of its own.
 class frmMainTest : public ::testing::Test {
@@ -447,12 +459,64 @@ TEST_F(frmMainTest, HandOverShowsTheWindowAndOpensAPresetFile) {
     EXPECT_TRUE(std::filesystem::exists(folder.File("vexav6.set")));
 }
 
+TEST_F(frmMainTest, LongOperationsShowAWaitingCaptionUntilTheirOutcome) {
+    WriteVendorDatabase();
+    Load();
+    const std::string caption = view.caption;
+
+    machine.http.QueueResponse(app::kUpdateURL, Response(304, "Not Modified"));
+    main.OnMenuCommand(MainMenu::HelpCheckForUpdates);
+    EXPECT_EQ(view.caption, "Checking for software updates, please wait...");
+    EXPECT_FALSE(view.enabled[MainMenu::HelpCheckForUpdates]);
+    machine.ui.DoEvents();
+    EXPECT_THAT(Titles(), ElementsAre("No Update Available - Automatic Updates"));
+    EXPECT_EQ(view.caption, caption);
+    EXPECT_TRUE(view.enabled[MainMenu::HelpCheckForUpdates]);
+
+    // The vendor list: asked first, then downloaded, rebuilt and saved.
+    machine.ui.ClearBoxes();
+    machine.ui.ScriptAnswer(MessageBoxResult::Yes);
+    machine.http.QueueResponse(kOUIListingURL,
+                               Response(200, "OK",
+                                        {{"Content-Type", "text/plain"},
+                                         {"Last-Modified", "Tue, 15 Nov 2022 08:12:31 GMT"}},
+                                        testing::MakeListing(5, 0x00A000)));
+    main.OnMenuCommand(MainMenu::HelpUpdateVendorList);
+    EXPECT_THAT(view.caption, HasSubstr("please wait"));
+    EXPECT_FALSE(view.enabled[MainMenu::HelpUpdateVendorList]);
+    machine.ui.DoEvents();
+    EXPECT_THAT(Titles(), ElementsAre("Download Vendors List (OUI.TXT) From IEEE Web Site?",
+                                      "Vendor List (OUI) Data Updated Successfully"));
+    EXPECT_EQ(view.caption, caption);
+    EXPECT_TRUE(view.enabled[MainMenu::HelpUpdateVendorList]);
+    NICVendor saved(platform);
+    saved.LoadDB(folder.File("oui.db"));
+    EXPECT_EQ(saved.GetVendor(0x00A003, false, false), "Vendor 3");
+
+    // A failed download says why and gives the item back.
+    machine.ui.ClearBoxes();
+    machine.ui.ScriptAnswer(MessageBoxResult::Yes);
+    machine.http.QueueResponse(kOUIListingURL, Response(404, "Not Found"));
+    main.OnMenuCommand(MainMenu::HelpUpdateVendorList);
+    machine.ui.DoEvents();
+    ASSERT_EQ(machine.ui.Boxes().size(), 2u);
+    EXPECT_EQ(machine.ui.Boxes()[1].title, "Error - Downloading Vendor List (OUI)");
+    EXPECT_THAT(machine.ui.Boxes()[1].text, HasSubstr("Error: (404) Not Found"));
+    EXPECT_EQ(view.caption, caption);
+
+    // F1 opens the user guide beside the program.
+    main.OnMenuCommand(MainMenu::HelpTopics);
+    ASSERT_FALSE(machine.system.ShellCalls().empty());
+    EXPECT_EQ(machine.system.ShellCalls().back().file, folder.File("help.html"));
+}
+
 TEST_F(frmMainTest, OptionsFollowTheSettingsAndCtrlTabWraps) {
     WriteVendorDatabase();
     Load();
     // A first start has every option on: the speed item is checked and the panel in bytes.
     EXPECT_TRUE(view.checked[MainMenu::OptionsSpeedInKBytes]);
     EXPECT_TRUE(main.Monitor().ShowSpeedInKBytes());
+    EXPECT_EQ(main.Monitor().Row(1).value, "0 B/s");
     EXPECT_TRUE(view.checked[MainMenu::OptionsAutomaticUpdates]);
     main.OnMenuCommand(MainMenu::OptionsSpeedInKBytes);
     EXPECT_FALSE(main.Monitor().ShowSpeedInKBytes());

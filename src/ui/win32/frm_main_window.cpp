@@ -138,11 +138,12 @@ void frmMainWindow::CreateControls() {
 }
 
 void frmMainWindow::LayoutDetailsTab(Box client, const Scaler& px) {
-    // The details panel on the left; the MAC address change panel takes the right half.
+    // The details panel takes the page's width until the MAC address change panel shares it
+    // (details on the left, wide enough for a hardware ID; the change panel on the right): a
+    // half page left empty would only cut the details' texts short.
     Box area = client.Inset(px(kMargin));
-    const int half = (area.Width() - px(kMargin)) / 2;
     MoveBatch batch(1);
-    batch.Move(details_.Handle(), area.TakeLeft(half, px(kMargin)));
+    batch.Move(details_.Handle(), area);
 }
 
 void frmMainWindow::BuildMenu() {
@@ -309,6 +310,13 @@ LRESULT frmMainWindow::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam)
         case WM_CLOSE:
             if (!presenter_ || presenter_->OnCloseRequested()) {
                 ::DestroyWindow(Handle());
+            }
+            return 0;
+        case WM_ENDSESSION:
+            // Windows ends the program after this message without closing the window: the
+            // presets and settings are saved now, as a close would.
+            if (wParam != FALSE && presenter_) {
+                presenter_->Dispose();
             }
             return 0;
         case WM_DESTROY:
