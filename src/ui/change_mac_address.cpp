@@ -181,7 +181,7 @@ void ChangeMACAddress::VendorText_Typed(std::string_view text) {
     view_.DropVendorList(true);
 }
 
-const std::string& ChangeMACAddress::VendorRowText(size_t row) const {
+std::string_view ChangeMACAddress::VendorRowText(size_t row) const {
     return search_.Item(search_.MatchAt(row));
 }
 
@@ -190,7 +190,7 @@ void ChangeMACAddress::cmbVendorList_Chosen(size_t row) {
         return;
     }
     const size_t index = search_.MatchAt(row);
-    const std::string item = search_.Item(index);
+    const std::string item(search_.Item(index));
     if (VendorListSearch::ItemOUI(item) < 0) {
         return;
     }

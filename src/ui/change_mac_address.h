@@ -104,7 +104,7 @@ class ChangeMACAddress {
     void cmdRestore_Click();
 
     // The text of a row of the drop-down's list.
-    const std::string& VendorRowText(size_t row) const;
+    std::string_view VendorRowText(size_t row) const;
     const VendorListSearch& VendorSearch() const { return search_; }
     MACAddress& MACAddress1() { return macAddress_; }
 

@@ -56,7 +56,7 @@ ParsedQuery Parse(std::string_view query) {
 }  // namespace
 
 void VendorListSearch::Clear() {
-    items_.clear();
+    text_.clear();
     lowered_.clear();
     starts_.assign(1, 0);
     ouis_.clear();
@@ -65,7 +65,7 @@ void VendorListSearch::Clear() {
 }
 
 void VendorListSearch::AddItem(const std::string& item) {
-    items_.push_back(item);
+    text_ += item;
     const size_t at = lowered_.size();
     lowered_.resize(at + item.size());
     for (size_t i = 0; i < item.size(); ++i) {
@@ -145,7 +145,7 @@ void VendorListSearch::Search(const std::vector<uint32_t>* candidates) {
             visit(i);
         }
     } else {
-        for (uint32_t i = 0; i < items_.size(); ++i) {
+        for (uint32_t i = 0; i < Count(); ++i) {
             visit(i);
         }
     }
@@ -156,7 +156,7 @@ void VendorListSearch::Search(const std::vector<uint32_t>* candidates) {
 
 size_t VendorListSearch::RowOf(size_t index) const {
     if (all_) {
-        return index < items_.size() ? index : kNoRow;
+        return index < Count() ? index : kNoRow;
     }
     const auto found = std::find(matches_.begin(), matches_.end(), index);
     return found == matches_.end() ? kNoRow : static_cast<size_t>(found - matches_.begin());

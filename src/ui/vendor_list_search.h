@@ -27,15 +27,17 @@ class VendorListSearch : public VendorList {
     void Clear();
     // Appends one item (PopulateCombo calls it once per record).
     void AddItem(const std::string& item) override;
-    size_t Count() const { return items_.size(); }
-    const std::string& Item(size_t index) const { return items_[index]; }
+    size_t Count() const { return starts_.size() - 1; }
+    std::string_view Item(size_t index) const {
+        return std::string_view(text_).substr(starts_[index], starts_[index + 1] - starts_[index]);
+    }
 
     // Narrows the matches to the query.
     void SetQuery(std::string_view query);
     // Searches the current query again over all items (after items were added).
     void Refresh();
     const std::string& Query() const { return query_; }
-    size_t MatchCount() const { return all_ ? items_.size() : matches_.size(); }
+    size_t MatchCount() const { return all_ ? Count() : matches_.size(); }
     // The item index shown in a row of the matches.
     size_t MatchAt(size_t row) const { return all_ ? row : matches_[row]; }
     // The row that shows an item, or kNoRow when the item is not among the matches.
@@ -49,8 +51,10 @@ class VendorListSearch : public VendorList {
     void Search(const std::vector<uint32_t>* candidates);
     std::string_view Lowered(size_t index) const;
 
-    std::vector<std::string> items_;
-    // The items in lower case, back to back; item i is [starts_[i], starts_[i + 1]).
+    // The items back to back, as given and in lower case: item i is [starts_[i], starts_[i + 1])
+    // of each. One buffer each rather than a string per item: 32,000 items fill in a few
+    // allocations.
+    std::string text_;
     std::string lowered_;
     std::vector<uint32_t> starts_{0};
     std::vector<int32_t> ouis_;

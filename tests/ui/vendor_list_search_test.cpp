@@ -17,7 +17,7 @@ using ui::VendorListSearch;
 std::vector<std::string> Shown(const VendorListSearch& search) {
     std::vector<std::string> rows;
     for (size_t row = 0; row < search.MatchCount(); ++row) {
-        rows.push_back(search.Item(search.MatchAt(row)));
+        rows.emplace_back(search.Item(search.MatchAt(row)));
     }
     return rows;
 }
@@ -73,7 +73,7 @@ TEST(VendorListSearchTest, TypingOverTheWholeListingMatchesAFreshSearch) {
     ASSERT_GT(typed.Count(), 30000u);
     VendorListSearch fresh;
     for (size_t i = 0; i < typed.Count(); ++i) {
-        fresh.AddItem(typed.Item(i));
+        fresh.AddItem(std::string(typed.Item(i)));
     }
 
     for (const std::string text : {"intel corp", "00-1b-2", "cisco systems, inc", "ac de"}) {

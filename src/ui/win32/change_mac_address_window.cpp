@@ -112,7 +112,8 @@ bool ChangeMACAddressWindow::Create(HWND parent, HFONT font) {
 }
 
 int ChangeMACAddressWindow::PreferredHeight() const {
-    return Scale(8 + 16 + 24 + 6 + 16 + 24 + 8 + 3 * 22 + 8 + 28 + 10);
+    // The rows of Layout, top to bottom, and the group box's bottom margin.
+    return Scale(8 + 12 + 16 + 24 + 6 + 16 + 24 + 8 + 3 * 22 + 8 + 28 + 14);
 }
 
 void ChangeMACAddressWindow::Layout(const RECT& area) {

@@ -54,7 +54,7 @@ bool frmAboutWindow::Create(HWND owner) {
         ::ReleaseDC(owner, dc);
     }
     const int width = ::MulDiv(420, dpi, 96);
-    const int height = ::MulDiv(170, dpi, 96);
+    const int height = ::MulDiv(180, dpi, 96);
     RECT area{};
     if (owner != nullptr) {
         ::GetWindowRect(owner, &area);
@@ -117,6 +117,8 @@ void frmAboutWindow::Paint(HDC dc) {
     draw(titleFont_, frmAbout::ProductName(), ::GetSysColor(COLOR_WINDOWTEXT));
     draw(textFont_, frmAbout::VersionText(), ::GetSysColor(COLOR_WINDOWTEXT));
     draw(textFont_, links::kWebsite, ::GetSysColor(COLOR_GRAYTEXT));
+    draw(textFont_, "Click, or press Enter, Escape or Space, to close.",
+         ::GetSysColor(COLOR_GRAYTEXT));
 }
 
 LRESULT CALLBACK frmAboutWindow::WindowProc(HWND window, UINT message, WPARAM wParam,

@@ -2,6 +2,7 @@
 
 #include <shellapi.h>
 
+#include "base/app_info.h"
 #include "base/error.h"
 #include "platform/win32/wide_text.h"
 #include "startup/application.h"
@@ -127,8 +128,9 @@ bool frmTrayWindow::Create() {
     if (!RegisterTrayClass(&WindowProc)) {
         return false;
     }
-    window_ = ::CreateWindowExW(WS_EX_TOOLWINDOW, kClass, L"frmTray", WS_POPUP, 0, 0, 0, 0, nullptr,
-                                nullptr, ::GetModuleHandleW(nullptr), nullptr);
+    window_ = ::CreateWindowExW(WS_EX_TOOLWINDOW, kClass, vexav6::win32::Widen(app::kTitle).c_str(),
+                                WS_POPUP, 0, 0, 0, 0, nullptr, nullptr, ::GetModuleHandleW(nullptr),
+                                nullptr);
     if (window_ == nullptr) {
         return false;
     }
@@ -205,8 +207,8 @@ std::optional<TrayCommand> frmTrayWindow::PopupMenu() {
     } else {
         ::GetCursorPos(&at);
     }
-    // The menu closes when the user clicks elsewhere only while its window is in front.
-    ::ShowWindow(window_, SW_SHOW);
+    // The menu closes when the user clicks elsewhere only while its window is in front. The
+    // window itself stays hidden (shown, it would get a button on some taskbars).
     ::SetForegroundWindow(window_);
     if (onMenuOpen) {
         onMenuOpen(menu_);
@@ -214,7 +216,6 @@ std::optional<TrayCommand> frmTrayWindow::PopupMenu() {
     const int chosen = static_cast<int>(::TrackPopupMenu(
         menu_, TPM_RETURNCMD | TPM_RIGHTBUTTON | TPM_NONOTIFY, at.x, at.y, 0, window_, nullptr));
     ::PostMessageW(window_, WM_NULL, 0, 0);
-    ::ShowWindow(window_, SW_HIDE);
     return CommandOf(chosen);
 }
 

@@ -5,6 +5,7 @@
 #include <cstddef>
 #include <functional>
 #include <string>
+#include <string_view>
 
 namespace vexav6::ui::win32 {
 
@@ -42,7 +43,7 @@ class VendorComboWindow {
     // The user picked a row.
     std::function<void(size_t row)> onChosen;
     // The text of a row, for drawing it.
-    std::function<std::string(size_t row)> rowText;
+    std::function<std::string_view(size_t row)> rowText;
     // An exception met inside a window procedure.
     std::function<void()> onException;
 
