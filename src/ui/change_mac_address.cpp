@@ -48,6 +48,15 @@ MACChangeOutcome ChangeOutcome(bool success, bool restore) {
             MessageBoxIcon::Exclamation};
 }
 
+void ShowChangeOutcome(const Platform& platform, bool success, bool restore,
+                       const std::function<void(const std::string& status)>& showRowStatus,
+                       const std::string& linkStatus) {
+    const MACChangeOutcome outcome = ChangeOutcome(success, restore);
+    showRowStatus(outcome.statusText);
+    platform.ui.MessageBox(outcome.text, outcome.title, MessageBoxButtons::Ok, outcome.icon);
+    showRowStatus(linkStatus);
+}
+
 std::string UnusableAddressReason(std::string_view address) {
     const std::string digits = text::ToUpper(text::ReplaceAll(address, "-", ""));
     bool hex = digits.size() == 12;

@@ -64,6 +64,11 @@ struct MACChangeOutcome {
     platform::MessageBoxIcon icon;
 };
 MACChangeOutcome ChangeOutcome(bool success, bool restore);
+// The main window's reaction to Changed, after it refreshed the adapter's row: the row's status
+// column shows the outcome's status text while the outcome's box is up, then `linkStatus` again.
+void ShowChangeOutcome(const Platform& platform, bool success, bool restore,
+                       const std::function<void(const std::string& status)>& showRowStatus,
+                       const std::string& linkStatus);
 
 // Why an address cannot be given to an adapter (a group address, all zeros, the broadcast
 // address), or the empty text when it can. `address` is in display form.

@@ -198,10 +198,19 @@ TEST_F(ChangeMACAddressTest, WirelessAdapterTakesOnlyThe02Addresses) {
     panel.cmdChange_Click();
     EXPECT_EQ(events, (std::vector<std::string>{"Changing", "Changed failure change"}));
     EXPECT_EQ(adapter->ActiveNetworkAddress(), "48-51-C5-2B-90-3D");
-    const ui::MACChangeOutcome outcome = ui::ChangeOutcome(false, false);
-    EXPECT_EQ(outcome.statusText, "Change Failed");
-    EXPECT_EQ(outcome.icon, MessageBoxIcon::Exclamation);
-    EXPECT_NE(outcome.text.find("'02'"), std::string::npos);
+    // What the main window shows for it: the failure in the row while the box is up.
+    std::vector<std::string> statuses;
+    machine.ui.ClearBoxes();
+    ui::ShowChangeOutcome(
+        platform, false, false, [&](const std::string& status) { statuses.push_back(status); },
+        adapter->LinkStatus());
+    EXPECT_EQ(statuses, (std::vector<std::string>{"Change Failed", adapter->LinkStatus()}));
+    ASSERT_EQ(machine.ui.Boxes().size(), 1u);
+    EXPECT_EQ(machine.ui.Boxes()[0].title, "MAC Address Change Failed");
+    EXPECT_EQ(machine.ui.Boxes()[0].icon, MessageBoxIcon::Exclamation);
+    EXPECT_EQ(machine.ui.Boxes()[0].text,
+              "Failed to change MAC Address. For wireless network connections, set the first "
+              "octet of MAC address as '02' and try again.");
 }
 
 TEST_F(ChangeMACAddressTest, UnusableAddressesAreRefusedBeforeTheDeviceIsTouched) {
