@@ -4,6 +4,8 @@
 #include <filesystem>
 #include <vector>
 
+#include "ui/win32/window_support.h"
+
 namespace vexav6::testing {
 namespace {
 
@@ -17,16 +19,6 @@ LRESULT CALLBACK HostProc(HWND window, UINT message, WPARAM wParam, LPARAM lPara
 }
 
 }  // namespace
-
-HFONT MessageFont() {
-    static HFONT font = [] {
-        NONCLIENTMETRICSW metrics{};
-        metrics.cbSize = sizeof(metrics);
-        ::SystemParametersInfoW(SPI_GETNONCLIENTMETRICS, sizeof(metrics), &metrics, 0);
-        return ::CreateFontIndirectW(&metrics.lfMessageFont);
-    }();
-    return font;
-}
 
 void Photograph(HWND window, const std::string& name) {
     ::RedrawWindow(window, nullptr, nullptr, RDW_INVALIDATE | RDW_UPDATENOW | RDW_ALLCHILDREN);
@@ -73,21 +65,11 @@ WindowBench::WindowBench() {
     DeviceManager::GetNetworkAdapters(platform, adapters, [this](const Error& error) {
         Application::ReportError(platform, error);
     });
-    static const bool registered = [] {
-        WNDCLASSEXW windowClass{};
-        windowClass.cbSize = sizeof(windowClass);
-        windowClass.lpfnWndProc = &HostProc;
-        windowClass.hInstance = ::GetModuleHandleW(nullptr);
-        windowClass.hCursor = ::LoadCursorW(nullptr, IDC_ARROW);
-        windowClass.hbrBackground = reinterpret_cast<HBRUSH>(COLOR_BTNFACE + 1);
-        windowClass.lpszClassName = kHostClass;
-        return ::RegisterClassExW(&windowClass) != 0;
-    }();
-    EXPECT_TRUE(registered);
+    EXPECT_TRUE(ui::win32::RegisterClassOnce(kHostClass, &HostProc));
     host = ::CreateWindowExW(WS_EX_CONTROLPARENT, kHostClass, L"Korvaldine MAC Address Changer v6",
                              WS_OVERLAPPEDWINDOW | WS_VISIBLE, 40, 40, 560, 400, nullptr, nullptr,
                              ::GetModuleHandleW(nullptr), nullptr);
-    font = MessageFont();
+    font = ui::win32::MessageFont();
     Pump();
 }
 

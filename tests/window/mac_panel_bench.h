@@ -41,9 +41,6 @@ inline std::string WindowText(HWND window) {
 // (converted to PNG by the test script).
 void Photograph(HWND window, const std::string& name);
 
-// The message font of the system, as the windows use it.
-HFONT MessageFont();
-
 // A top-level window on the simulated demo machine that hosts the windows under test, the way the
 // main window hosts them.
 class WindowBench : public ::testing::Test {

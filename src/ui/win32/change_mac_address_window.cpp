@@ -2,30 +2,15 @@
 
 #include <algorithm>
 
-#include "base/error.h"
 #include "platform/win32/wide_text.h"
-#include "startup/application.h"
 #include "ui/maker_links.h"
+#include "ui/win32/window_support.h"
 
 namespace vexav6::ui::win32 {
 namespace {
 
 constexpr const wchar_t* kClass = L"Vexav6.ChangeMACAddress";
 namespace texts = ChangeMACAddressTexts;
-
-bool RegisterPanelClass(WNDPROC procedure) {
-    static const bool registered = [procedure] {
-        WNDCLASSEXW windowClass{};
-        windowClass.cbSize = sizeof(windowClass);
-        windowClass.lpfnWndProc = procedure;
-        windowClass.hInstance = ::GetModuleHandleW(nullptr);
-        windowClass.hCursor = ::LoadCursorW(nullptr, IDC_ARROW);
-        windowClass.hbrBackground = reinterpret_cast<HBRUSH>(COLOR_BTNFACE + 1);
-        windowClass.lpszClassName = kClass;
-        return ::RegisterClassExW(&windowClass) != 0;
-    }();
-    return registered;
-}
 
 bool Checked(HWND button) {
     return ::SendMessageW(button, BM_GETCHECK, 0, 0) == BST_CHECKED;
@@ -43,20 +28,11 @@ ChangeMACAddressWindow::~ChangeMACAddressWindow() {
 }
 
 int ChangeMACAddressWindow::Scale(int value) const {
-    int dpi = 96;
-    if (HDC dc = ::GetDC(window_)) {
-        dpi = ::GetDeviceCaps(dc, LOGPIXELSY);
-        ::ReleaseDC(window_, dc);
-    }
-    return ::MulDiv(value, dpi, 96);
+    return ScaleForWindow(window_, value);
 }
 
 void ChangeMACAddressWindow::ReportException() {
-    try {
-        Application::ReportError(platform_, CurrentExceptionAsError());
-    } catch (...) {
-        // Nothing more can be shown.
-    }
+    ReportCaught(platform_);
 }
 
 HWND ChangeMACAddressWindow::AddControl(const wchar_t* windowClass, const char* text, DWORD style,
@@ -70,7 +46,7 @@ HWND ChangeMACAddressWindow::AddControl(const wchar_t* windowClass, const char* 
 }
 
 bool ChangeMACAddressWindow::Create(HWND parent, HFONT font) {
-    if (!RegisterPanelClass(&WindowProc)) {
+    if (!RegisterClassOnce(kClass, &WindowProc)) {
         return false;
     }
     font_ = font;
@@ -226,8 +202,7 @@ void ChangeMACAddressWindow::OnCommand(int id, int code) {
 
 LRESULT CALLBACK ChangeMACAddressWindow::WindowProc(HWND window, UINT message, WPARAM wParam,
                                                     LPARAM lParam) noexcept {
-    auto* self =
-        reinterpret_cast<ChangeMACAddressWindow*>(::GetWindowLongPtrW(window, GWLP_USERDATA));
+    auto* self = SelfOf<ChangeMACAddressWindow>(window);
     if (self == nullptr || !self->panel_) {
         return ::DefWindowProcW(window, message, wParam, lParam);
     }

@@ -6,26 +6,12 @@
 #include "ui/frm_about.h"
 #include "ui/maker_links.h"
 #include "ui/win32/modal_loop.h"
+#include "ui/win32/window_support.h"
 
 namespace vexav6::ui::win32 {
 namespace {
 
 constexpr const wchar_t* kClass = L"Vexav6.frmAbout";
-
-bool RegisterAboutClass(WNDPROC procedure) {
-    static const bool registered = [procedure] {
-        WNDCLASSEXW windowClass{};
-        windowClass.cbSize = sizeof(windowClass);
-        windowClass.style = CS_DROPSHADOW;
-        windowClass.lpfnWndProc = procedure;
-        windowClass.hInstance = ::GetModuleHandleW(nullptr);
-        windowClass.hCursor = ::LoadCursorW(nullptr, IDC_ARROW);
-        windowClass.hbrBackground = reinterpret_cast<HBRUSH>(COLOR_WINDOW + 1);
-        windowClass.lpszClassName = kClass;
-        return ::RegisterClassExW(&windowClass) != 0;
-    }();
-    return registered;
-}
 
 HFONT MessageFont(int scalePercent, bool bold) {
     NONCLIENTMETRICSW metrics{};
@@ -42,7 +28,7 @@ HFONT MessageFont(int scalePercent, bool bold) {
 }  // namespace
 
 bool frmAboutWindow::Create(HWND owner) {
-    if (!RegisterAboutClass(&WindowProc)) {
+    if (!RegisterClassOnce(kClass, &WindowProc, COLOR_WINDOW, IDC_ARROW, CS_DROPSHADOW)) {
         return false;
     }
     owner_ = owner;
@@ -123,7 +109,7 @@ void frmAboutWindow::Paint(HDC dc) {
 
 LRESULT CALLBACK frmAboutWindow::WindowProc(HWND window, UINT message, WPARAM wParam,
                                             LPARAM lParam) noexcept {
-    auto* self = reinterpret_cast<frmAboutWindow*>(::GetWindowLongPtrW(window, GWLP_USERDATA));
+    auto* self = SelfOf<frmAboutWindow>(window);
     switch (message) {
         case WM_PAINT: {
             PAINTSTRUCT paint{};

@@ -1,28 +1,13 @@
 #include "ui/win32/frm_proxy_window.h"
 
-#include "base/error.h"
 #include "platform/win32/wide_text.h"
-#include "startup/application.h"
 #include "ui/win32/modal_loop.h"
+#include "ui/win32/window_support.h"
 
 namespace vexav6::ui::win32 {
 namespace {
 
 constexpr const wchar_t* kClass = L"Vexav6.frmProxy";
-
-bool RegisterProxyClass(WNDPROC procedure) {
-    static const bool registered = [procedure] {
-        WNDCLASSEXW windowClass{};
-        windowClass.cbSize = sizeof(windowClass);
-        windowClass.lpfnWndProc = procedure;
-        windowClass.hInstance = ::GetModuleHandleW(nullptr);
-        windowClass.hCursor = ::LoadCursorW(nullptr, IDC_ARROW);
-        windowClass.hbrBackground = reinterpret_cast<HBRUSH>(COLOR_BTNFACE + 1);
-        windowClass.lpszClassName = kClass;
-        return ::RegisterClassExW(&windowClass) != 0;
-    }();
-    return registered;
-}
 
 std::string TextOf(HWND control) {
     const int length = ::GetWindowTextLengthW(control);
@@ -58,7 +43,7 @@ HWND frmProxyWindow::AddControl(const wchar_t* windowClass, const char* text, DW
 }
 
 bool frmProxyWindow::Create(HWND owner, HFONT font, bool enabled, const std::string& storedServer) {
-    if (!RegisterProxyClass(&WindowProc)) {
+    if (!RegisterClassOnce(kClass, &WindowProc)) {
         return false;
     }
     owner_ = owner;
@@ -141,14 +126,14 @@ void frmProxyWindow::Close() {
 
 LRESULT CALLBACK frmProxyWindow::WindowProc(HWND window, UINT message, WPARAM wParam,
                                             LPARAM lParam) noexcept {
-    auto* self = reinterpret_cast<frmProxyWindow*>(::GetWindowLongPtrW(window, GWLP_USERDATA));
+    auto* self = SelfOf<frmProxyWindow>(window);
     if (self == nullptr || !self->dialog_) {
         return ::DefWindowProcW(window, message, wParam, lParam);
     }
     try {
         return self->OnMessage(window, message, wParam, lParam);
     } catch (...) {
-        Application::ReportError(self->platform_, CurrentExceptionAsError());
+        ReportCaught(self->platform_);
     }
     return 0;
 }

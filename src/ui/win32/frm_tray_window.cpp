@@ -3,9 +3,8 @@
 #include <shellapi.h>
 
 #include "base/app_info.h"
-#include "base/error.h"
 #include "platform/win32/wide_text.h"
-#include "startup/application.h"
+#include "ui/win32/window_support.h"
 
 #undef ShellExecute
 
@@ -14,18 +13,6 @@ namespace {
 
 constexpr const wchar_t* kClass = L"Vexav6.frmTray";
 constexpr UINT kIconId = 1;
-
-bool RegisterTrayClass(WNDPROC procedure) {
-    static const bool registered = [procedure] {
-        WNDCLASSEXW windowClass{};
-        windowClass.cbSize = sizeof(windowClass);
-        windowClass.lpfnWndProc = procedure;
-        windowClass.hInstance = ::GetModuleHandleW(nullptr);
-        windowClass.lpszClassName = kClass;
-        return ::RegisterClassExW(&windowClass) != 0;
-    }();
-    return registered;
-}
 
 std::optional<TrayCommand> CommandOf(int id) {
     switch (id) {
@@ -125,7 +112,7 @@ frmTrayWindow::~frmTrayWindow() {
 }
 
 bool frmTrayWindow::Create() {
-    if (!RegisterTrayClass(&WindowProc)) {
+    if (!RegisterClassOnce(kClass, &WindowProc, -1, nullptr)) {
         return false;
     }
     window_ = ::CreateWindowExW(WS_EX_TOOLWINDOW, kClass, vexav6::win32::Widen(app::kTitle).c_str(),
@@ -225,14 +212,14 @@ void frmTrayWindow::Close() {
 
 LRESULT CALLBACK frmTrayWindow::WindowProc(HWND window, UINT message, WPARAM wParam,
                                            LPARAM lParam) noexcept {
-    auto* self = reinterpret_cast<frmTrayWindow*>(::GetWindowLongPtrW(window, GWLP_USERDATA));
+    auto* self = SelfOf<frmTrayWindow>(window);
     if (self == nullptr || !self->tray_) {
         return ::DefWindowProcW(window, message, wParam, lParam);
     }
     try {
         return self->OnMessage(window, message, wParam, lParam);
     } catch (...) {
-        Application::ReportError(self->platform_, CurrentExceptionAsError());
+        ReportCaught(self->platform_);
     }
     return 0;
 }

@@ -2,27 +2,13 @@
 
 #include <utility>
 
-#include "base/error.h"
 #include "platform/win32/wide_text.h"
-#include "startup/application.h"
+#include "ui/win32/window_support.h"
 
 namespace vexav6::ui::win32 {
 namespace {
 
 constexpr const wchar_t* kClass = L"Vexav6.LinkLabel";
-
-bool RegisterLinkClass(WNDPROC procedure) {
-    static const bool registered = [procedure] {
-        WNDCLASSEXW windowClass{};
-        windowClass.cbSize = sizeof(windowClass);
-        windowClass.lpfnWndProc = procedure;
-        windowClass.hInstance = ::GetModuleHandleW(nullptr);
-        windowClass.hCursor = ::LoadCursorW(nullptr, IDC_HAND);
-        windowClass.lpszClassName = kClass;
-        return ::RegisterClassExW(&windowClass) != 0;
-    }();
-    return registered;
-}
 
 }  // namespace
 
@@ -39,7 +25,7 @@ LinkLabelWindow::~LinkLabelWindow() {
 }
 
 bool LinkLabelWindow::Create(HWND parent, int controlId, HFONT font) {
-    if (!RegisterLinkClass(&WindowProc)) {
+    if (!RegisterClassOnce(kClass, &WindowProc, -1, IDC_HAND)) {
         return false;
     }
     font_ = font;
@@ -82,14 +68,14 @@ void LinkLabelWindow::ShowCaption(const std::string& caption, TextColour colour)
 
 LRESULT CALLBACK LinkLabelWindow::WindowProc(HWND window, UINT message, WPARAM wParam,
                                              LPARAM lParam) noexcept {
-    auto* self = reinterpret_cast<LinkLabelWindow*>(::GetWindowLongPtrW(window, GWLP_USERDATA));
+    auto* self = SelfOf<LinkLabelWindow>(window);
     if (self == nullptr || !self->link_) {
         return ::DefWindowProcW(window, message, wParam, lParam);
     }
     try {
         return self->OnMessage(message, wParam, lParam);
     } catch (...) {
-        Application::ReportError(self->platform_, CurrentExceptionAsError());
+        ReportCaught(self->platform_);
     }
     return 0;
 }

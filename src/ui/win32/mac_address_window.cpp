@@ -1,26 +1,13 @@
 #include "ui/win32/mac_address_window.h"
 
 #include "platform/win32/wide_text.h"
+#include "ui/win32/window_support.h"
 
 namespace vexav6::ui::win32 {
 namespace {
 
 constexpr const wchar_t* kContainerClass = L"Vexav6.MACAddress";
 constexpr const wchar_t* kSelfProperty = L"Vexav6.MACAddressWindow";
-
-bool RegisterContainer() {
-    static const bool registered = [] {
-        WNDCLASSEXW windowClass{};
-        windowClass.cbSize = sizeof(windowClass);
-        windowClass.lpfnWndProc = &::DefWindowProcW;
-        windowClass.hInstance = ::GetModuleHandleW(nullptr);
-        windowClass.hCursor = ::LoadCursorW(nullptr, IDC_IBEAM);
-        windowClass.hbrBackground = reinterpret_cast<HBRUSH>(COLOR_BTNFACE + 1);
-        windowClass.lpszClassName = kContainerClass;
-        return ::RegisterClassExW(&windowClass) != 0;
-    }();
-    return registered;
-}
 
 MACAddressWindow* Self(HWND window) {
     return static_cast<MACAddressWindow*>(::GetPropW(window, kSelfProperty));
@@ -58,7 +45,7 @@ MACAddressWindow::~MACAddressWindow() {
 }
 
 bool MACAddressWindow::Create(HWND parent, int controlId, MACAddress& machine, HFONT font) {
-    if (!RegisterContainer()) {
+    if (!RegisterClassOnce(kContainerClass, &::DefWindowProcW, COLOR_BTNFACE, IDC_IBEAM)) {
         return false;
     }
     machine_ = &machine;

@@ -1,27 +1,16 @@
 #include "ui/win32/progress_bar_window.h"
 
+#include "ui/win32/window_support.h"
+
 namespace vexav6::ui::win32 {
 namespace {
 
 constexpr const wchar_t* kClass = L"Vexav6.ProgressBar";
 
-bool RegisterBarClass(WNDPROC procedure) {
-    static const bool registered = [procedure] {
-        WNDCLASSEXW windowClass{};
-        windowClass.cbSize = sizeof(windowClass);
-        windowClass.lpfnWndProc = procedure;
-        windowClass.hInstance = ::GetModuleHandleW(nullptr);
-        windowClass.hCursor = ::LoadCursorW(nullptr, IDC_ARROW);
-        windowClass.lpszClassName = kClass;
-        return ::RegisterClassExW(&windowClass) != 0;
-    }();
-    return registered;
-}
-
 }  // namespace
 
 bool ProgressBarWindow::Create(HWND parent, int controlId) {
-    if (!RegisterBarClass(&WindowProc)) {
+    if (!RegisterClassOnce(kClass, &WindowProc, COLOR_WINDOW)) {
         return false;
     }
     window_ = ::CreateWindowExW(WS_EX_STATICEDGE, kClass, L"", WS_CHILD | WS_VISIBLE, 0, 0, 10, 10,
@@ -53,8 +42,7 @@ void ProgressBarWindow::Paint(HDC dc) const {
 
 LRESULT CALLBACK ProgressBarWindow::WindowProc(HWND window, UINT message, WPARAM wParam,
                                                LPARAM lParam) noexcept {
-    const auto* self =
-        reinterpret_cast<const ProgressBarWindow*>(::GetWindowLongPtrW(window, GWLP_USERDATA));
+    const auto* self = SelfOf<const ProgressBarWindow>(window);
     if (self != nullptr && message == WM_PAINT) {
         PAINTSTRUCT paint{};
         HDC dc = ::BeginPaint(window, &paint);

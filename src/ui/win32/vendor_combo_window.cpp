@@ -3,6 +3,7 @@
 #include <algorithm>
 
 #include "platform/win32/wide_text.h"
+#include "ui/win32/window_support.h"
 
 namespace vexav6::ui::win32 {
 namespace {
@@ -14,26 +15,6 @@ constexpr int kEditId = 1;
 constexpr int kButtonId = 2;
 constexpr int kListId = 3;
 constexpr int kVisibleRows = 14;
-
-bool RegisterClasses(WNDPROC container, WNDPROC popup) {
-    static const bool registered = [container, popup] {
-        WNDCLASSEXW windowClass{};
-        windowClass.cbSize = sizeof(windowClass);
-        windowClass.lpfnWndProc = container;
-        windowClass.hInstance = ::GetModuleHandleW(nullptr);
-        windowClass.hCursor = ::LoadCursorW(nullptr, IDC_ARROW);
-        windowClass.hbrBackground = reinterpret_cast<HBRUSH>(COLOR_WINDOW + 1);
-        windowClass.lpszClassName = kContainerClass;
-        if (::RegisterClassExW(&windowClass) == 0) {
-            return false;
-        }
-        windowClass.lpfnWndProc = popup;
-        windowClass.style = CS_DROPSHADOW;
-        windowClass.lpszClassName = kPopupClass;
-        return ::RegisterClassExW(&windowClass) != 0;
-    }();
-    return registered;
-}
 
 VendorComboWindow* Self(HWND window) {
     return static_cast<VendorComboWindow*>(::GetPropW(window, kSelf));
@@ -53,7 +34,8 @@ VendorComboWindow::~VendorComboWindow() {
 }
 
 bool VendorComboWindow::Create(HWND parent, int controlId, HFONT font) {
-    if (!RegisterClasses(&ContainerProc, &PopupProc)) {
+    if (!RegisterClassOnce(kContainerClass, &ContainerProc, COLOR_WINDOW) ||
+        !RegisterClassOnce(kPopupClass, &PopupProc, COLOR_WINDOW, IDC_ARROW, CS_DROPSHADOW)) {
         return false;
     }
     font_ = font;
