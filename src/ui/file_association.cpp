@@ -4,6 +4,7 @@
 
 #include "base/app_info.h"
 #include "base/error.h"
+#include "presets/preset_file_association.h"
 #include "startup/application.h"
 #include "system/path.h"
 #include "system/registry.h"
@@ -72,10 +73,6 @@ void WriteDefault(const Platform& platform, const std::string& path, const std::
 
 }  // namespace
 
-std::string ProgramIdentifier() {
-    return "Vexav" + std::to_string(app::kVersionMajor) + "." + std::to_string(app::kVersionMinor);
-}
-
 std::string QuestionText() {
     return std::string("The preset file (.kpf) is not currently associated with ") + app::kTitle +
            "\r\n\r\nDo you want to associate the preset file (.kpf) with " + app::kTitle + " now?";
@@ -87,22 +84,19 @@ std::string DoneText() {
 
 bool IsAssociated(const Platform& platform) {
     std::string value;
-    return Registry::ReadStringValue(platform, kRoot, kExtension, "", value) ==
+    return Registry::ReadStringValue(platform, kRoot, app::kPresetFileExtension, "", value) ==
                platform::status::kSuccess &&
-           value == ProgramIdentifier();
+           value == PresetFileAssociation::ProgramIdentifier();
 }
 
 void Associate(const Platform& platform, const std::string& programFile) {
-    const std::string id = ProgramIdentifier();
-    DeleteKey(platform, kExtension);
+    const std::string id = PresetFileAssociation::ProgramIdentifier();
+    DeleteKey(platform, app::kPresetFileExtension);
     DeleteKey(platform, id + "\\shell\\open\\command");
     DeleteKey(platform, id + "\\DefaultIcon");
-
-    WriteDefault(platform, kExtension, id);
-    WriteDefault(platform, id, kFileTypeName);
-    WriteDefault(platform, id + "\\DefaultIcon", programFile + ",0");
-    // The file's path is quoted: a path with " -" in it would otherwise read as another option.
-    WriteDefault(platform, id + "\\shell\\open\\command", "\"" + programFile + "\" -o \"%1\"");
+    for (const PresetFileAssociation::KeyDefault& key : PresetFileAssociation::Keys(programFile)) {
+        WriteDefault(platform, key.key, key.value);
+    }
 
     platform.ui.MessageBox(DoneText(), app::kTitle, MessageBoxButtons::Ok,
                            MessageBoxIcon::Information);

@@ -4,18 +4,14 @@
 
 #include "platform/platform.h"
 
-// The association of preset files (.kpf) with the program, under HKEY_CLASSES_ROOT: ".kpf" names
-// the program identifier ("Vexav6.0"), whose key describes the file type, its icon and the command
-// that opens a preset file ("<program>" -o "%1").
+// The association of preset files (.kpf) with the program, under HKEY_CLASSES_ROOT: the keys of
+// PresetFileAssociation (".kpf" names the program identifier "Vexav6.0", whose key describes the
+// file type, its icon and the command that opens a preset file), as the installer writes them too.
 namespace vexav6::ui::FileAssociation {
 
-inline constexpr const char* kExtension = ".kpf";
-inline constexpr const char* kFileTypeName = "Korvaldine Preset File";
 // The source of the errors the association raises.
 inline constexpr const char* kErrorSource = "FileAssociation";
 
-// "Vexav" + major + "." + minor.
-std::string ProgramIdentifier();
 // The question asked when the association is missing, and the news told after it was made.
 std::string QuestionText();
 std::string DoneText();
