@@ -37,8 +37,7 @@ inline std::string WindowText(HWND window) {
     return win32::Narrow(buffer);
 }
 
-// Saves what the screen shows of a window as a BMP file under the build tree's screenshots folder
-// (converted to PNG by the test script).
+// Saves what the screen shows of a window as build-windows/screenshots/<name>.png.
 void Photograph(HWND window, const std::string& name);
 
 // A top-level window on the simulated demo machine that hosts the windows under test, the way the
