@@ -158,7 +158,7 @@ TEST_F(FileAssociationTest, MissingAssociationIsAskedForAndWritten) {
     EXPECT_EQ(Default("Vexav6.0"), "Korvaldine Preset File");
     EXPECT_EQ(Default("Vexav6.0\\DefaultIcon"), "C:\\Program Files\\Vexav6\\vexav6.exe,0");
     EXPECT_EQ(Default("Vexav6.0\\shell\\open\\command"),
-              "\"C:\\Program Files\\Vexav6\\vexav6.exe\" -o %1");
+              "\"C:\\Program Files\\Vexav6\\vexav6.exe\" -o \"%1\"");
 
     // Associated now: the check asks nothing; No to the question leaves the registry alone.
     machine.ui.ClearBoxes();
