@@ -28,35 +28,6 @@ std::function<double()> ClockSeededRandom() {
 
 }  // namespace
 
-MACChangeOutcome ChangeOutcome(bool success, bool restore) {
-    if (restore) {
-        if (success) {
-            return {"MAC Address Restored", "MAC Address Restored Successfully",
-                    "MAC Address was restored to original successfully.",
-                    MessageBoxIcon::Information};
-        }
-        return {"Restore Failed", "MAC Address Restore Failed",
-                "Failed to restore original MAC Address.", MessageBoxIcon::Exclamation};
-    }
-    if (success) {
-        return {"MAC Address Changed", "MAC Address Changed Successfully",
-                "MAC Address was changed successfully.", MessageBoxIcon::Information};
-    }
-    return {"Change Failed", "MAC Address Change Failed",
-            "Failed to change MAC Address. For wireless network connections, set the first octet "
-            "of MAC address as '02' and try again.",
-            MessageBoxIcon::Exclamation};
-}
-
-void ShowChangeOutcome(const Platform& platform, bool success, bool restore,
-                       const std::function<void(const std::string& status)>& showRowStatus,
-                       const std::string& linkStatus) {
-    const MACChangeOutcome outcome = ChangeOutcome(success, restore);
-    showRowStatus(outcome.statusText);
-    platform.ui.MessageBox(outcome.text, outcome.title, MessageBoxButtons::Ok, outcome.icon);
-    showRowStatus(linkStatus);
-}
-
 std::string UnusableAddressReason(std::string_view address) {
     const std::string digits = text::ToUpper(text::ReplaceAll(address, "-", ""));
     bool hex = digits.size() == 12;

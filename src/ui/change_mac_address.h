@@ -51,24 +51,7 @@ inline constexpr const char* kChange = "&Change Now !";
 inline constexpr const char* kRandom = "&Random MAC Address";
 inline constexpr const char* kRestore = "Restore &Original";
 inline constexpr const char* kWhy = "Why?";
-// The status text of the adapter's row while a change runs.
-inline constexpr const char* kChanging = "Changing MAC Address...";
 }  // namespace ChangeMACAddressTexts
-
-// What the main window shows when a change or restore has ended: the row's status text, then a
-// message box.
-struct MACChangeOutcome {
-    std::string statusText;
-    std::string title;
-    std::string text;
-    platform::MessageBoxIcon icon;
-};
-MACChangeOutcome ChangeOutcome(bool success, bool restore);
-// The main window's reaction to Changed, after it refreshed the adapter's row: the row's status
-// column shows the outcome's status text while the outcome's box is up, then `linkStatus` again.
-void ShowChangeOutcome(const Platform& platform, bool success, bool restore,
-                       const std::function<void(const std::string& status)>& showRowStatus,
-                       const std::string& linkStatus);
 
 // Why an address cannot be given to an adapter (a group address, all zeros, the broadcast
 // address), or the empty text when it can. `address` is in display form.

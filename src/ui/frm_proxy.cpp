@@ -77,6 +77,13 @@ void frmProxy::cmdOK_Click() {
     view_.Close();
 }
 
+std::optional<ProxyDialogResult> frmProxy::Outcome() const {
+    if (Result != kResultOK) {
+        return std::nullopt;
+    }
+    return ProxyDialogResult{ProxyEnable, ProxyServer, ProxyPort};
+}
+
 void frmProxy::cmdCancel_Click() {
     Result = kResultCancel;
     view_.Close();

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <cstdint>
+#include <optional>
 #include <string>
 #include <string_view>
 
@@ -33,6 +34,19 @@ inline constexpr const char* kPort = "&Port:";
 inline constexpr const char* kInitialPort = "8080";
 }  // namespace ProxyTexts
 
+// What the main window prepares the dialog with: the enable box as its menu item's check mark,
+// and the stored "server:port".
+struct ProxyDialogArgs {
+    bool enabled = false;
+    std::string storedServer;
+};
+// What an OK stores.
+struct ProxyDialogResult {
+    bool ProxyEnable = false;
+    std::string ProxyServer;
+    int32_t ProxyPort = 0;
+};
+
 // The Internet Explorer proxy dialog: an enable box, the server and the port. The owner prepares
 // it, shows it modally and, when it ends with result 1, stores ProxyEnable, ProxyServer and
 // ProxyPort.
@@ -53,6 +67,8 @@ class frmProxy {
     // the dialog stays open.
     void cmdOK_Click();
     void cmdCancel_Click();
+    // The values stored by OK; nothing after Cancel.
+    std::optional<ProxyDialogResult> Outcome() const;
 
     bool ProxyEnable = false;
     std::string ProxyServer;

@@ -116,4 +116,12 @@ class frmTray {
     bool forward_ = false;
 };
 
+// The tray window as the main window holds it: made when "System Tray Icon" is switched on and
+// destroyed, its icon with it, when it is switched off.
+class TrayWindow {
+  public:
+    virtual ~TrayWindow() = default;
+    virtual frmTray& Presenter() = 0;
+};
+
 }  // namespace vexav6::ui

@@ -4,6 +4,7 @@
 #include <array>
 #include <string>
 
+#include "ui/change_mac_address.h"
 #include "ui/mac_address.h"
 
 namespace vexav6::testing {
@@ -67,6 +68,38 @@ class FakeMACAddressView : public ui::MACAddressView {
 
   private:
     static size_t Index(int octet) { return static_cast<size_t>(octet); }
+};
+
+// The panel's controls as the presenter left them.
+class FakeChangeMACAddressView : public ui::ChangeMACAddressView {
+  public:
+    void SetVendorText(const std::string& text) override { vendorText = text; }
+    void ShowVendorRows(size_t count, size_t highlight) override {
+        rows = count;
+        highlighted = highlight;
+    }
+    void DropVendorList(bool value) override { dropped = value; }
+    void SetChangeEnabled(bool value) override { changeEnabled = value; }
+    void SetRestoreEnabled(bool value) override { restoreEnabled = value; }
+    void SetRandomEnabled(bool value) override { randomEnabled = value; }
+    void Set02Checked(bool value) override { checked02 = value; }
+    void SetPersistentChecked(bool value) override { persistent = value; }
+    void SetAutoRestartChecked(bool value) override { autoRestart = value; }
+    void SetAutoRestartEnabled(bool value) override { autoRestartEnabled = value; }
+    void FocusMACAddress() override { ++focusRequests; }
+
+    std::string vendorText;
+    size_t rows = 0;
+    size_t highlighted = 0;
+    bool dropped = false;
+    bool changeEnabled = false;
+    bool restoreEnabled = false;
+    bool randomEnabled = false;
+    bool checked02 = false;
+    bool persistent = false;
+    bool autoRestart = false;
+    bool autoRestartEnabled = false;
+    int focusRequests = 0;
 };
 
 }  // namespace vexav6::testing

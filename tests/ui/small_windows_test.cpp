@@ -5,6 +5,7 @@
 #include <vector>
 
 #include "platform/sim/machine.h"
+#include "ui/fake_tray.h"
 #include "ui/file_association.h"
 #include "ui/frm_proxy.h"
 #include "ui/frm_tray.h"
@@ -18,27 +19,9 @@ using platform::MessageBoxResult;
 using platform::RootKey;
 using ui::TrayCommand;
 
-// The tray window and the main window as the tray presenter sees them.
-class FakeTray : public ui::frmTrayView, public ui::TrayOwner {
+// The main window as the tray presenter sees it, with the tray window.
+class FakeTray : public FakeTrayView, public ui::TrayOwner {
   public:
-    bool AddTrayIcon(int frame, const std::string& tip) override {
-        log.push_back("add " + std::to_string(frame) + " " + tip);
-        return true;
-    }
-    void SetTrayIcon(int frame) override { frames.push_back(frame); }
-    void SetTrayTip(const std::string& tip) override { log.push_back("tip " + tip); }
-    void RemoveTrayIcon() override { log.push_back("remove"); }
-    void SetShowHideCaption(const std::string& caption) override { menuCaption = caption; }
-    std::optional<TrayCommand> PopupMenu() override {
-        log.push_back("menu");
-        return menuChoice;
-    }
-    void Close() override {
-        if (!tray->QueryUnload()) {
-            log.push_back("closed");
-        }
-    }
-
     bool MainWindowEnabled() override { return enabled; }
     bool MainWindowVisible() override { return visible; }
     void ShowMainWindow(bool show) override { visible = show; }
@@ -47,18 +30,13 @@ class FakeTray : public ui::frmTrayView, public ui::TrayOwner {
     void Dispose() override { log.push_back("dispose"); }
     void EndProgram() override { log.push_back("end"); }
 
-    ui::frmTray* tray = nullptr;
-    std::vector<std::string> log;
-    std::vector<int> frames;
-    std::string menuCaption;
-    std::optional<TrayCommand> menuChoice;
     bool enabled = true;
     bool visible = true;
 };
 
 class TrayTest : public ::testing::Test {
   protected:
-    TrayTest() { fake.tray = &tray; }
+    TrayTest() { fake.presenter = &tray; }
 
     sim::Machine machine;
     Platform platform = machine.GetPlatform();

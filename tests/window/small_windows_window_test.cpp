@@ -1,125 +1,173 @@
+// The tray icon, the about box, the proxy dialog and the preset file association, reached from
+// the real main window under Wine.
+#include "platform/win32/windows_include.h"
+
 #include <gtest/gtest.h>
 
+#include <filesystem>
+#include <functional>
 #include <string>
-#include <vector>
 
-#include "ui/win32/frm_about_window.h"
+#include "platform/win32/wide_text.h"
+#include "presets/ie_proxy.h"
+#include "presets/settings.h"
 #include "ui/win32/frm_proxy_window.h"
 #include "ui/win32/frm_tray_window.h"
-#include "window/mac_panel_bench.h"
+#include "window/window_bench.h"
 
 namespace vexav6::testing {
 namespace {
 
+using platform::MessageBoxResult;
+using platform::RootKey;
+using ui::MainMenu;
 using ui::win32::frmProxyWindow;
 using ui::win32::frmTrayWindow;
 
-// The host window stands in for the main window the tray serves.
-class TrayWindowTest : public WindowBench, public ui::TrayOwner {
+class SmallWindowsTest : public WindowBench {
   protected:
-    TrayWindowTest() {
-        EXPECT_TRUE(tray.Create());
-        tray.Presenter().LoadIcon("Korvaldine MAC Address Changer v6");
+    void SetUp() override {
+        LoadMachine("demo.json");
+        CopyVendorDatabase();
     }
-
-    bool MainWindowEnabled() override { return ::IsWindowEnabled(host) != FALSE; }
-    bool MainWindowVisible() override { return ::IsWindowVisible(host) != FALSE; }
-    void ShowMainWindow(bool show) override { ::ShowWindow(host, show ? SW_SHOW : SW_HIDE); }
-    void CheckForUpdates() override { log.push_back("updates"); }
-    void ShowAbout() override { log.push_back("about"); }
-    void Dispose() override { log.push_back("dispose"); }
-    void EndProgram() override { log.push_back("end"); }
 
     // The icon's callback as the shell sends it.
     void TrayMouse(UINT mouseMessage) {
-        ::SendMessageW(tray.Handle(), ui::kTrayCallbackMessage, 1, mouseMessage);
+        ::SendMessageW(Window().Tray()->Handle(), ui::kTrayCallbackMessage, 1, mouseMessage);
         Pump();
     }
-
-    frmTrayWindow tray{platform, *this};
-    std::vector<std::string> log;
 };
 
-TEST_F(TrayWindowTest, ClicksShowAndHideTheWindowAndTheMenuExits) {
-    EXPECT_TRUE(tray.Presenter().Installed());
+TEST_F(SmallWindowsTest, TrayIconShowsAndHidesTheWindowAndItsMenuExits) {
+    ASSERT_TRUE(Open());  // a first start has the tray icon on
+    frmTrayWindow* tray = Window().Tray();
+    ASSERT_NE(tray, nullptr);
+    EXPECT_TRUE(tray->Presenter().Installed());
+    EXPECT_TRUE(MenuChecked(MainMenu::OptionsTrayIcon));
+    EXPECT_EQ(vexav6::win32::Narrow(tray->Tip()), Caption());
+
+    // The close box only hides the window while the icon is there; the icon shows it again.
+    ::SendMessageW(Main(), WM_CLOSE, 0, 0);
+    Pump();
+    ASSERT_TRUE(::IsWindow(Main()));
+    EXPECT_FALSE(::IsWindowVisible(Main()));
     TrayMouse(WM_LBUTTONUP);
-    EXPECT_FALSE(::IsWindowVisible(host));
+    EXPECT_TRUE(::IsWindowVisible(Main()));
     TrayMouse(WM_LBUTTONUP);
-    EXPECT_TRUE(::IsWindowVisible(host));
+    EXPECT_FALSE(::IsWindowVisible(Main()));
+    TrayMouse(WM_LBUTTONUP);
 
     // Behind a modal dialog the icon does nothing.
-    ::EnableWindow(host, FALSE);
+    ::EnableWindow(Main(), FALSE);
     TrayMouse(WM_LBUTTONUP);
-    EXPECT_TRUE(::IsWindowVisible(host));
-    ::EnableWindow(host, TRUE);
+    EXPECT_TRUE(::IsWindowVisible(Main()));
+    ::EnableWindow(Main(), TRUE);
 
     // The menu: photographed while open, then E&xit by its access key.
+    bool photographed = false;
     RECT area{};
-    ::GetWindowRect(host, &area);
-    tray.menuPosition = POINT{area.left + 200, area.top + 120};
+    ::GetWindowRect(Main(), &area);
+    tray->menuPosition = POINT{area.left + 200, area.top + 120};
     std::string caption;
-    tray.onMenuOpen = [&](HMENU menu) {
+    static std::function<void()> whileOpen;
+    whileOpen = [&] {
+        // The menu is a window of the screen: photograph the area of the main window with it,
+        // without bringing the window forward (the menu would close).
+        Screenshot(Main(), "tray-menu", false);
+        photographed = true;
+        ::keybd_event('X', 0, 0, 0);
+        ::keybd_event('X', 0, KEYEVENTF_KEYUP, 0);
+    };
+    tray->onMenuOpen = [&](HMENU menu) {
         wchar_t text[64] = {};
         ::GetMenuStringW(menu, frmTrayWindow::kShowHide, text, 64, MF_BYCOMMAND);
-        caption = win32::Narrow(text);
-        ::SetTimer(tray.Handle(), 1, 300, [](HWND window, UINT, UINT_PTR id, DWORD) {
+        caption = vexav6::win32::Narrow(text);
+        ::SetTimer(tray->Handle(), 1, 300, [](HWND window, UINT, UINT_PTR id, DWORD) {
             ::KillTimer(window, id);
-            Photograph(::GetDesktopWindow(), "tray-menu");
-            ::keybd_event('X', 0, 0, 0);
-            ::keybd_event('X', 0, KEYEVENTF_KEYUP, 0);
+            whileOpen();
         });
     };
     TrayMouse(WM_RBUTTONUP);
+    EXPECT_TRUE(photographed);
     EXPECT_EQ(caption, "&Hide Window");
-    EXPECT_EQ(log, (std::vector<std::string>{"dispose"}));
-    EXPECT_FALSE(::IsWindowVisible(host));
-    EXPECT_FALSE(tray.Presenter().Installed());
-    // The program ends half a second later (on the simulated machine's clock).
-    machine.timers.AdvanceTime(499);
-    EXPECT_EQ(log.size(), 1u);
-    machine.timers.AdvanceTime(1);
-    EXPECT_EQ(log, (std::vector<std::string>{"dispose", "end"}));
+    // Exit: the window hides, the state is saved, the program ends half a second later.
+    EXPECT_FALSE(::IsWindowVisible(Main()));
+    EXPECT_TRUE(std::filesystem::exists(folder.Path() / "vexav6.set"));
+    EXPECT_TRUE(::IsWindow(Main()));
+    machine.timers.AdvanceTime(500);
+    Pump();
+    EXPECT_FALSE(::IsWindow(Main()));
 }
 
-class SmallWindowTest : public WindowBench {};
+TEST_F(SmallWindowsTest, AssociationIsCheckedAtStartAndWrittenByTheMenu) {
+    const std::string command = "Vexav6.0\\shell\\open\\command";
+    machine.registry.RemoveTree(RootKey::ClassesRoot, ".kpf");
+    machine.registry.RemoveTree(RootKey::ClassesRoot, "Vexav6.0");
+    machine.ui.ScriptAnswer(MessageBoxResult::No);
+    ASSERT_TRUE(Open());
+    ASSERT_EQ(machine.ui.Boxes().size(), 1u);
+    EXPECT_EQ(machine.ui.Boxes()[0].buttons, platform::MessageBoxButtons::YesNo);
+    EXPECT_FALSE(machine.registry.KeyExists(RootKey::ClassesRoot, ".kpf"));
 
-TEST_F(SmallWindowTest, AboutBoxClosesOnAKey) {
-    ui::win32::frmAboutWindow about(platform);
-    ASSERT_TRUE(about.Create(host));
-    Pump();
-    Photograph(about.Handle(), "about-box");
-    const HWND box = about.Handle();
-    ::PostMessageW(box, WM_KEYDOWN, VK_SPACE, 1);
-    about.RunModal();
-    EXPECT_FALSE(::IsWindow(box));
-    EXPECT_TRUE(::IsWindowEnabled(host));
+    machine.ui.ClearBoxes();
+    Command(MainMenu::FileAssociate);
+    EXPECT_EQ(machine.registry.GetString(RootKey::ClassesRoot, ".kpf", ""), "Vexav6.0");
+    EXPECT_EQ(machine.registry.GetString(RootKey::ClassesRoot, command, ""),
+              "\"" + machine.system.programFile + "\" -o \"%1\"");
+    EXPECT_EQ(machine.ui.Boxes().size(), 1u);  // it says so
+
+    // The start-up check can be switched off.
+    EXPECT_TRUE(MenuChecked(MainMenu::OptionsFileAssociationCheck));
+    Command(MainMenu::OptionsFileAssociationCheck);
+    EXPECT_FALSE(MenuChecked(MainMenu::OptionsFileAssociationCheck));
+    EXPECT_FALSE(Presenter().GetSettings()->CheckFileAssociation);
 }
 
-TEST_F(SmallWindowTest, ProxyDialogRefusesABadPortAndStaysOpen) {
-    frmProxyWindow dialog(platform);
-    ASSERT_TRUE(dialog.Create(host, font, true, "proxy.example:3128"));
-    Pump();
-    EXPECT_EQ(WindowText(dialog.Control(frmProxyWindow::kServer)), "proxy.example");
-    EXPECT_TRUE(::IsWindowEnabled(dialog.Control(frmProxyWindow::kPort)));
-    ::SetWindowTextW(dialog.Control(frmProxyWindow::kPort), L"31x8");
-    Photograph(dialog.Handle(), "proxy-dialog");
-    ::SendMessageW(dialog.Control(IDOK), BM_CLICK, 0, 0);
-    Pump();
+TEST_F(SmallWindowsTest, AboutBoxOpensFromTheHelpMenuAndClosesOnAKey) {
+    ASSERT_TRUE(Open());
+    HWND about = nullptr;
+    bool ownerDisabled = false;
+    OnNextModal([&](HWND box) {
+        about = box;
+        ownerDisabled = !::IsWindowEnabled(Main());
+        Screenshot(box, "about-box");
+        ::PostMessageW(box, WM_KEYDOWN, VK_SPACE, 1);
+    });
+    Command(MainMenu::HelpAbout);
+    ASSERT_NE(about, nullptr);
+    EXPECT_TRUE(ownerDisabled);
+    EXPECT_FALSE(::IsWindow(about));
+    EXPECT_TRUE(::IsWindowEnabled(Main()));
+}
+
+TEST_F(SmallWindowsTest, ProxyDialogRefusesABadPortAndStaysOpenThenStores) {
+    machine.registry.PutString(RootKey::CurrentUser, IEProxy::kInternetSettingsKey, "ProxyServer",
+                               "proxy.example:3128");
+    ASSERT_TRUE(Open());
+    machine.ui.ClearBoxes();
+    bool stayedOpen = false;
+    OnNextModal([&](HWND dialog) {
+        const auto control = [dialog](int id) { return ::GetDlgItem(dialog, id); };
+        EXPECT_EQ(TextOf(control(frmProxyWindow::kServer)), "proxy.example");
+        EXPECT_EQ(TextOf(control(frmProxyWindow::kPort)), "3128");
+        // Off at first (the menu's check mark): the boxes are disabled until it is ticked.
+        EXPECT_FALSE(::IsWindowEnabled(control(frmProxyWindow::kPort)));
+        ::SendMessageW(control(frmProxyWindow::kEnable), BM_CLICK, 0, 0);
+        EXPECT_TRUE(::IsWindowEnabled(control(frmProxyWindow::kPort)));
+        ::SetWindowTextW(control(frmProxyWindow::kPort), L"31x8");
+        Screenshot(dialog, "proxy-dialog");
+        ::SendMessageW(control(IDOK), BM_CLICK, 0, 0);
+        stayedOpen = ::IsWindow(dialog) != FALSE && ::IsWindowVisible(dialog) != FALSE;
+        ::SetWindowTextW(control(frmProxyWindow::kPort), L"3129");
+        ::SendMessageW(control(IDOK), BM_CLICK, 0, 0);
+    });
+    Command(MainMenu::OptionsProxy);
+    EXPECT_TRUE(stayedOpen);
     ASSERT_EQ(machine.ui.Boxes().size(), 1u);
     EXPECT_NE(machine.ui.Boxes()[0].text.find("'31x8'"), std::string::npos);
-    EXPECT_TRUE(::IsWindow(dialog.Handle()));
-
-    // Clearing the box disables both text boxes; OK then stores the switch only.
-    ::SendMessageW(dialog.Control(frmProxyWindow::kEnable), BM_CLICK, 0, 0);
-    EXPECT_FALSE(::IsWindowEnabled(dialog.Control(frmProxyWindow::kPort)));
-    ::SendMessageW(dialog.Control(frmProxyWindow::kEnable), BM_CLICK, 0, 0);
-    ::SetWindowTextW(dialog.Control(frmProxyWindow::kPort), L"3129");
-    ::PostMessageW(dialog.Control(IDOK), BM_CLICK, 0, 0);
-    dialog.RunModal();
-    EXPECT_EQ(dialog.Presenter().Result, ui::frmProxy::kResultOK);
-    EXPECT_EQ(dialog.Presenter().ProxyServer, "proxy.example");
-    EXPECT_EQ(dialog.Presenter().ProxyPort, 3129);
-    EXPECT_TRUE(dialog.Presenter().ProxyEnable);
+    EXPECT_TRUE(IEProxy::IsProxyEnabled(platform));
+    EXPECT_EQ(IEProxy::GetProxyServer(platform), "proxy.example:3129");
+    EXPECT_TRUE(MenuChecked(MainMenu::OptionsProxy));
 }
 
 }  // namespace

@@ -4,222 +4,200 @@
 
 #include "platform/win32/wide_text.h"
 #include "ui/maker_links.h"
-#include "ui/win32/window_support.h"
+#include "ui/win32/controls.h"
+#include "ui/win32/gdi.h"
 
 namespace vexav6::ui::win32 {
 namespace {
 
-constexpr const wchar_t* kClass = L"Vexav6.ChangeMACAddress";
 namespace texts = ChangeMACAddressTexts;
+
+// Units (1/96 inch).
+constexpr int kMargin = 10;
+constexpr int kCaption = 20;  // the group box's caption above the first row
+constexpr int kLabel = 16;
+constexpr int kBox = 24;
+constexpr int kLine = 22;
+constexpr int kButton = 28;
+constexpr int kGap = 8;
+constexpr int kButtonWidth = 130;
+// A check box's square and the space after it.
+constexpr int kCheckBox = 20;
 
 bool Checked(HWND button) {
     return ::SendMessageW(button, BM_GETCHECK, 0, 0) == BST_CHECKED;
 }
 
+void Check(HWND button, bool checked) {
+    ::SendMessageW(button, BM_SETCHECK, checked ? BST_CHECKED : BST_UNCHECKED, 0);
+}
+
 }  // namespace
 
 ChangeMACAddressWindow::ChangeMACAddressWindow(const Platform& platform)
-    : platform_(platform), why_(platform, "linkWhy") {}
+    : Panel(platform), macAddress_(platform), vendorList_(platform), why_(platform, "linkWhy") {}
 
-ChangeMACAddressWindow::~ChangeMACAddressWindow() {
-    if (window_ != nullptr && ::IsWindow(window_)) {
-        ::SetWindowLongPtrW(window_, GWLP_USERDATA, 0);
-    }
-}
-
-int ChangeMACAddressWindow::Scale(int value) const {
-    return ScaleForWindow(window_, value);
-}
-
-void ChangeMACAddressWindow::ReportException() {
-    ReportCaught(platform_);
-}
-
-HWND ChangeMACAddressWindow::AddControl(const wchar_t* windowClass, const char* text, DWORD style,
-                                        int id) {
-    const HWND control = ::CreateWindowExW(0, windowClass, vexav6::win32::Widen(text).c_str(),
-                                           WS_CHILD | WS_VISIBLE | style, 0, 0, 10, 10, window_,
-                                           reinterpret_cast<HMENU>(static_cast<INT_PTR>(id)),
-                                           ::GetModuleHandleW(nullptr), nullptr);
-    ::SendMessageW(control, WM_SETFONT, reinterpret_cast<WPARAM>(font_), FALSE);
-    return control;
-}
-
-bool ChangeMACAddressWindow::Create(HWND parent, HFONT font) {
-    if (!RegisterClassOnce(kClass, &WindowProc)) {
-        return false;
-    }
-    font_ = font;
-    window_ = ::CreateWindowExW(WS_EX_CONTROLPARENT, kClass, L"", WS_CHILD | WS_VISIBLE, 0, 0, 10,
-                                10, parent, nullptr, ::GetModuleHandleW(nullptr), nullptr);
-    if (window_ == nullptr) {
-        return false;
-    }
-    ::SetWindowLongPtrW(window_, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(this));
-
-    AddControl(L"BUTTON", "Change MAC Address", BS_GROUPBOX, kGroup);
-    AddControl(L"STATIC", "New MAC &Address:", SS_LEFT, kAddressLabel);
-    panel_ = std::make_unique<ChangeMACAddress>(platform_, *this, macAddress_);
-    if (!macAddress_.Create(window_, kMACAddress, panel_->MACAddress1(), font)) {
-        return false;
-    }
-    macAddress_.onException = [this] { ReportException(); };
-    AddControl(L"BUTTON", texts::kRandom, WS_TABSTOP | BS_PUSHBUTTON, kRandom);
-    AddControl(L"STATIC", "&Vendor (type a name or a prefix to search):", SS_LEFT, kVendorLabel);
-    if (!vendorList_.Create(window_, kVendorList, font)) {
-        return false;
-    }
-    vendorList_.rowText = [this](size_t row) { return panel_->VendorRowText(row); };
-    vendorList_.onTyped = [this](const std::string& text) { panel_->VendorText_Typed(text); };
-    vendorList_.onChosen = [this](size_t row) { panel_->cmbVendorList_Chosen(row); };
-    vendorList_.onException = [this] { ReportException(); };
-    AddControl(L"BUTTON", texts::k02MAC, WS_TABSTOP | BS_AUTOCHECKBOX, k02MAC);
-    if (!why_.Create(window_, kWhy, font)) {
-        return false;
-    }
+void ChangeMACAddressWindow::CreateControls() {
+    const HFONT font = Fonts().Normal();
+    Add(L"BUTTON", "Change MAC Address", BS_GROUPBOX, kGroup);
+    Add(L"STATIC", "New MAC &Address:", SS_LEFT, kAddressLabel);
+    macAddress_.Create(Handle(), kMACAddress, font);
+    Add(L"BUTTON", texts::kRandom, WS_TABSTOP | BS_PUSHBUTTON, kRandom);
+    Add(L"STATIC", "&Vendor (type a name or a prefix to search):", SS_LEFT | SS_ENDELLIPSIS,
+        kVendorLabel);
+    vendorList_.Create(Handle(), kVendorList, font);
+    Add(L"BUTTON", texts::k02MAC, WS_TABSTOP | BS_AUTOCHECKBOX, k02MAC);
+    why_.Create(Handle(), kWhy, font);
     why_.Presenter().SetLinkCaption(texts::kWhy);
     why_.Presenter().SetLinkURI(links::kWhy02);
-    AddControl(L"BUTTON", texts::kPersistent, WS_TABSTOP | BS_AUTOCHECKBOX, kPersistent);
-    AddControl(L"BUTTON", texts::kAutoRestart, WS_TABSTOP | BS_AUTOCHECKBOX, kAutoRestart);
-    AddControl(L"BUTTON", texts::kChange, WS_TABSTOP | BS_PUSHBUTTON, kChange);
-    AddControl(L"BUTTON", texts::kRestore, WS_TABSTOP | BS_PUSHBUTTON, kRestore);
-    panel_->Initialize();
-    return true;
+    Add(L"BUTTON", texts::kPersistent, WS_TABSTOP | BS_AUTOCHECKBOX | BS_MULTILINE, kPersistent);
+    Add(L"BUTTON", texts::kAutoRestart, WS_TABSTOP | BS_AUTOCHECKBOX | BS_MULTILINE, kAutoRestart);
+    Add(L"BUTTON", texts::kChange, WS_TABSTOP | BS_PUSHBUTTON, kChange);
+    Add(L"BUTTON", texts::kRestore, WS_TABSTOP | BS_PUSHBUTTON, kRestore);
 }
 
-int ChangeMACAddressWindow::PreferredHeight() const {
-    // The rows of Layout, top to bottom, and the group box's bottom margin.
-    return Scale(8 + 12 + 16 + 24 + 6 + 16 + 24 + 8 + 3 * 22 + 8 + 28 + 14);
+void ChangeMACAddressWindow::Attach(ChangeMACAddress& presenter) {
+    presenter_ = &presenter;
+    macAddress_.Attach(presenter.MACAddress1());
+    vendorList_.rowText = [this](size_t row) { return presenter_->VendorRowText(row); };
+    vendorList_.onTyped = [this](const std::string& text) { presenter_->VendorText_Typed(text); };
+    vendorList_.onChosen = [this](size_t row) { presenter_->cmbVendorList_Chosen(row); };
 }
 
-void ChangeMACAddressWindow::Layout(const RECT& area) {
-    ::MoveWindow(window_, area.left, area.top, area.right - area.left, area.bottom - area.top,
-                 TRUE);
-    const int width = area.right - area.left;
-    const int margin = Scale(10);
-    const int line = Scale(22);
-    const int box = Scale(24);
-    const int left = margin;
-    const int inner = width - 2 * margin;
-    int y = Scale(8);
-    ::MoveWindow(Control(kGroup), Scale(2), 0, width - Scale(4), PreferredHeight() - Scale(4),
-                 TRUE);
-    y += Scale(12);
-    ::MoveWindow(Control(kAddressLabel), left, y, inner, Scale(16), TRUE);
-    y += Scale(16);
-    macAddress_.Move(left, y, box);
-    const int randomLeft = left + macAddress_.PreferredWidth() + Scale(8);
-    ::MoveWindow(Control(kRandom), randomLeft, y, std::max(Scale(130), left + inner - randomLeft),
-                 box, TRUE);
-    y += box + Scale(6);
-    ::MoveWindow(Control(kVendorLabel), left, y, inner, Scale(16), TRUE);
-    y += Scale(16);
-    vendorList_.Move(left, y, inner, box);
-    y += box + Scale(8);
-    const int why = why_.Size().cx + Scale(4);
-    ::MoveWindow(Control(k02MAC), left, y, inner - why, line, TRUE);
-    SIZE text{};
-    if (HDC dc = ::GetDC(window_)) {
-        const HGDIOBJ old = ::SelectObject(dc, font_);
-        const std::wstring caption = vexav6::win32::Widen(texts::k02MAC);
-        ::GetTextExtentPoint32W(dc, caption.c_str(), static_cast<int>(caption.size()), &text);
-        ::SelectObject(dc, old);
-        ::ReleaseDC(window_, dc);
+void ChangeMACAddressWindow::ApplyFonts(const UiFonts& fonts) {
+    macAddress_.SetFont(fonts.Normal());
+    vendorList_.SetFont(fonts.Normal());
+    why_.SetFont(fonts.Normal());
+    Panel::ApplyFonts(fonts);
+}
+
+int ChangeMACAddressWindow::TextWidth(int id) const {
+    const std::wstring text = vexav6::win32::Widen(GetText(Control(id)));
+    SIZE size{};
+    if (HDC dc = ::GetDC(Handle())) {
+        {
+            const SelectObjectScope font(dc, Fonts().Normal());
+            ::GetTextExtentPoint32W(dc, text.c_str(), static_cast<int>(text.size()), &size);
+        }
+        ::ReleaseDC(Handle(), dc);
     }
-    why_.MoveTo(std::min(left + static_cast<int>(text.cx) + Scale(24), left + inner - why),
-                y + (line - why_.Size().cy) / 2);
-    y += line;
-    ::MoveWindow(Control(kPersistent), left, y, inner, line, TRUE);
-    y += line;
-    ::MoveWindow(Control(kAutoRestart), left, y, inner, line, TRUE);
-    y += line + Scale(8);
-    const int button = std::min(Scale(130), (inner - Scale(8)) / 2);
-    ::MoveWindow(Control(kChange), left, y, button, Scale(28), TRUE);
-    ::MoveWindow(Control(kRestore), left + button + Scale(8), y, button, Scale(28), TRUE);
+    return size.cx;
+}
+
+void ChangeMACAddressWindow::LayoutControls(Box client, const Scaler& px) {
+    MoveBatch batch(12);
+    batch.Move(Control(kGroup), client);
+    Box area = client;
+    area.top += px(kCaption);
+    area = area.Inset(px(kMargin), 0);
+    area.bottom -= px(kMargin);
+
+    batch.Move(Control(kAddressLabel), area.TakeTop(px(kLabel)));
+    // The random button beside the address when both fit, else below it.
+    Box row = area.TakeTop(px(kBox), px(kGap));
+    macAddress_.Move(row.left, row.top, row.Height());
+    const int besideWidth = row.Width() - macAddress_.PreferredWidth() - px(kGap);
+    if (besideWidth >= px(kButtonWidth) * 3 / 4) {
+        row.TakeLeft(macAddress_.PreferredWidth(), px(kGap));
+        batch.Move(Control(kRandom), row.TakeLeft(std::min(besideWidth, px(kButtonWidth))));
+    } else {
+        batch.Move(Control(kRandom),
+                   area.TakeTop(px(kButton), px(kGap)).TakeLeft(px(kButtonWidth)));
+    }
+
+    batch.Move(Control(kVendorLabel), area.TakeTop(px(kLabel)));
+    const Box vendor = area.TakeTop(px(kBox), px(kGap));
+    vendorList_.Move(vendor.left, vendor.top, vendor.Width(), vendor.Height());
+
+    // The '02' box as wide as its text, the link right after it.
+    Box line = area.TakeTop(px(kLine));
+    const int checkWidth = std::min(line.Width() - static_cast<int>(why_.Size().cx) - px(kGap),
+                                    TextWidth(k02MAC) + px(kCheckBox));
+    batch.Move(Control(k02MAC), line.TakeLeft(checkWidth, px(kGap)));
+    why_.MoveTo(line.left, line.top + (line.Height() - why_.Size().cy) / 2);
+    // The other two take a second line when the panel is too narrow for their text.
+    for (const int id : {kPersistent, kAutoRestart}) {
+        const bool fits = TextWidth(id) + px(kCheckBox) <= area.Width();
+        batch.Move(Control(id), area.TakeTop(fits ? px(kLine) : px(kLine) * 5 / 3));
+    }
+
+    area.TakeTop(px(kGap));
+    Box buttons = area.TakeTop(px(kButton));
+    const int button = std::min(px(kButtonWidth), (buttons.Width() - px(kGap)) / 2);
+    batch.Move(Control(kChange), buttons.TakeLeft(button, px(kGap)));
+    batch.Move(Control(kRestore), buttons.TakeLeft(button));
 }
 
 void ChangeMACAddressWindow::SetVendorText(const std::string& text) {
     vendorList_.SetText(text);
 }
+
 void ChangeMACAddressWindow::ShowVendorRows(size_t rows, size_t highlighted) {
     vendorList_.ShowRows(rows, highlighted);
 }
+
 void ChangeMACAddressWindow::DropVendorList(bool dropped) {
     vendorList_.Drop(dropped);
 }
+
 void ChangeMACAddressWindow::SetChangeEnabled(bool enabled) {
     ::EnableWindow(Control(kChange), enabled ? TRUE : FALSE);
 }
+
 void ChangeMACAddressWindow::SetRestoreEnabled(bool enabled) {
     ::EnableWindow(Control(kRestore), enabled ? TRUE : FALSE);
 }
+
 void ChangeMACAddressWindow::SetRandomEnabled(bool enabled) {
     ::EnableWindow(Control(kRandom), enabled ? TRUE : FALSE);
 }
+
 void ChangeMACAddressWindow::Set02Checked(bool checked) {
-    ::SendMessageW(Control(k02MAC), BM_SETCHECK, checked ? BST_CHECKED : BST_UNCHECKED, 0);
+    Check(Control(k02MAC), checked);
 }
+
 void ChangeMACAddressWindow::SetPersistentChecked(bool checked) {
-    ::SendMessageW(Control(kPersistent), BM_SETCHECK, checked ? BST_CHECKED : BST_UNCHECKED, 0);
+    Check(Control(kPersistent), checked);
 }
+
 void ChangeMACAddressWindow::SetAutoRestartChecked(bool checked) {
-    ::SendMessageW(Control(kAutoRestart), BM_SETCHECK, checked ? BST_CHECKED : BST_UNCHECKED, 0);
+    Check(Control(kAutoRestart), checked);
 }
+
 void ChangeMACAddressWindow::SetAutoRestartEnabled(bool enabled) {
     ::EnableWindow(Control(kAutoRestart), enabled ? TRUE : FALSE);
 }
+
 void ChangeMACAddressWindow::FocusMACAddress() {
     ::SetFocus(macAddress_.Octet(0));
 }
 
-void ChangeMACAddressWindow::OnCommand(int id, int code) {
-    if (code != BN_CLICKED) {
+void ChangeMACAddressWindow::OnCommand(int id, int code, HWND /*control*/) {
+    if (code != BN_CLICKED || presenter_ == nullptr) {
         return;
     }
     switch (id) {
         case kRandom:
-            panel_->cmdRandom_Click();
+            presenter_->cmdRandom_Click();
             break;
         case k02MAC:
-            panel_->chk02MAC_Click(Checked(Control(k02MAC)));
+            presenter_->chk02MAC_Click(Checked(Control(k02MAC)));
             break;
         case kPersistent:
-            panel_->chkPersistent_Click(Checked(Control(kPersistent)));
+            presenter_->chkPersistent_Click(Checked(Control(kPersistent)));
             break;
         case kAutoRestart:
-            panel_->chkAutoRestart_Click(Checked(Control(kAutoRestart)));
+            presenter_->chkAutoRestart_Click(Checked(Control(kAutoRestart)));
             break;
         case kChange:
-            panel_->cmdChange_Click();
+            presenter_->cmdChange_Click();
             break;
         case kRestore:
-            panel_->cmdRestore_Click();
+            presenter_->cmdRestore_Click();
             break;
         default:
             break;
     }
-}
-
-LRESULT CALLBACK ChangeMACAddressWindow::WindowProc(HWND window, UINT message, WPARAM wParam,
-                                                    LPARAM lParam) noexcept {
-    auto* self = SelfOf<ChangeMACAddressWindow>(window);
-    if (self == nullptr || !self->panel_) {
-        return ::DefWindowProcW(window, message, wParam, lParam);
-    }
-    try {
-        return self->OnMessage(message, wParam, lParam);
-    } catch (...) {
-        self->ReportException();
-    }
-    return 0;
-}
-
-LRESULT ChangeMACAddressWindow::OnMessage(UINT message, WPARAM wParam, LPARAM lParam) {
-    if (message == WM_COMMAND) {
-        OnCommand(LOWORD(wParam), HIWORD(wParam));
-        return 0;
-    }
-    return ::DefWindowProcW(window_, message, wParam, lParam);
 }
 
 }  // namespace vexav6::ui::win32

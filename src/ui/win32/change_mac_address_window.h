@@ -1,22 +1,22 @@
 #pragma once
 
-#include "platform/win32/windows_include.h"
-
 #include <memory>
 #include <string>
 
 #include "platform/platform.h"
+#include "platform/win32/windows_include.h"
 #include "ui/change_mac_address.h"
 #include "ui/win32/link_label_window.h"
 #include "ui/win32/mac_address_window.h"
+#include "ui/win32/panel.h"
 #include "ui/win32/vendor_combo_window.h"
 
 namespace vexav6::ui::win32 {
 
-// The MAC address change panel on the first tab of the main window: a child window with the MAC
-// address box, the vendor drop-down, the three options with the "Why?" link, and the random,
-// change and restore buttons. It draws what its presenter says and forwards what the user does.
-class ChangeMACAddressWindow : public ChangeMACAddressView {
+// The MAC address change panel on the first tab of the main window: the MAC address box, the
+// vendor drop-down, the three options with the "Why?" link, and the random, change and restore
+// buttons. It draws what its presenter says and forwards what the user does.
+class ChangeMACAddressWindow : public Panel, public ChangeMACAddressView {
   public:
     // Control identifiers inside the panel (the window test bench sends their commands).
     enum Control : int {
@@ -35,24 +35,15 @@ class ChangeMACAddressWindow : public ChangeMACAddressView {
     };
 
     explicit ChangeMACAddressWindow(const Platform& platform);
-    ~ChangeMACAddressWindow() override;
-    ChangeMACAddressWindow(const ChangeMACAddressWindow&) = delete;
-    ChangeMACAddressWindow& operator=(const ChangeMACAddressWindow&) = delete;
 
-    bool Create(HWND parent, HFONT font);
-    // Places the panel and its controls inside `area` (client coordinates of the parent).
-    void Layout(const RECT& area);
-    // The height the panel needs.
-    int PreferredHeight() const;
-    HWND Handle() const { return window_; }
-    HWND Control(int id) const { return ::GetDlgItem(window_, id); }
+    // The presenter the controls report to, made by the main window's presenter over this
+    // window's views.
+    void Attach(ChangeMACAddress& presenter);
+    void ApplyFonts(const UiFonts& fonts) override;
 
-    ChangeMACAddress& Presenter() { return *panel_; }
+    HWND Control(int id) const { return ::GetDlgItem(Handle(), id); }
     MACAddressWindow& MACAddressBox() { return macAddress_; }
     VendorComboWindow& VendorList() { return vendorList_; }
-    void SetAdapter(std::shared_ptr<AdapterInfo> adapter) {
-        panel_->SetAdapter(std::move(adapter));
-    }
 
     // ChangeMACAddressView
     void SetVendorText(const std::string& text) override;
@@ -67,21 +58,20 @@ class ChangeMACAddressWindow : public ChangeMACAddressView {
     void SetAutoRestartEnabled(bool enabled) override;
     void FocusMACAddress() override;
 
-  private:
-    static LRESULT CALLBACK WindowProc(HWND, UINT, WPARAM, LPARAM) noexcept;
-    LRESULT OnMessage(UINT, WPARAM, LPARAM);
-    void OnCommand(int id, int code);
-    HWND AddControl(const wchar_t* windowClass, const char* text, DWORD style, int id);
-    int Scale(int value) const;
-    void ReportException();
+  protected:
+    const wchar_t* ClassName() const override { return L"Vexav6.ChangeMACAddress"; }
+    void CreateControls() override;
+    void LayoutControls(Box client, const Scaler& px) override;
+    void OnCommand(int id, int code, HWND control) override;
 
-    Platform platform_;
-    HWND window_ = nullptr;
-    HFONT font_ = nullptr;
+  private:
+    // The width of a control's text in the panel's font.
+    int TextWidth(int id) const;
+
     MACAddressWindow macAddress_;
     VendorComboWindow vendorList_;
     LinkLabelWindow why_;
-    std::unique_ptr<ChangeMACAddress> panel_;
+    ChangeMACAddress* presenter_ = nullptr;
 };
 
 }  // namespace vexav6::ui::win32

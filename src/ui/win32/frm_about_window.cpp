@@ -5,141 +5,106 @@
 #include "platform/win32/wide_text.h"
 #include "ui/frm_about.h"
 #include "ui/maker_links.h"
-#include "ui/win32/modal_loop.h"
-#include "ui/win32/window_support.h"
+#include "ui/win32/dpi.h"
+#include "ui/win32/gdi.h"
+#include "ui/win32/resources/resource_ids.h"
 
 namespace vexav6::ui::win32 {
 namespace {
 
 constexpr const wchar_t* kClass = L"Vexav6.frmAbout";
-
-HFONT MessageFont(int scalePercent, bool bold) {
-    NONCLIENTMETRICSW metrics{};
-    metrics.cbSize = sizeof(metrics);
-    ::SystemParametersInfoW(SPI_GETNONCLIENTMETRICS, sizeof(metrics), &metrics, 0);
-    LOGFONTW font = metrics.lfMessageFont;
-    font.lfHeight = font.lfHeight * scalePercent / 100;
-    if (bold) {
-        font.lfWeight = FW_BOLD;
-    }
-    return ::CreateFontIndirectW(&font);
-}
+// Units (1/96 inch).
+constexpr int kWidth = 420;
+constexpr int kHeight = 180;
+constexpr int kMargin = 20;
+constexpr int kIcon = 48;
 
 }  // namespace
 
-bool frmAboutWindow::Create(HWND owner) {
-    if (!RegisterClassOnce(kClass, &WindowProc, COLOR_WINDOW, IDC_ARROW, CS_DROPSHADOW)) {
-        return false;
-    }
-    owner_ = owner;
-    titleFont_ = MessageFont(160, true);
-    textFont_ = MessageFont(100, false);
-    int dpi = 96;
-    if (HDC dc = ::GetDC(owner)) {
-        dpi = ::GetDeviceCaps(dc, LOGPIXELSY);
-        ::ReleaseDC(owner, dc);
-    }
-    const int width = ::MulDiv(420, dpi, 96);
-    const int height = ::MulDiv(180, dpi, 96);
+void frmAboutWindow::Create(HWND owner) {
+    RegisterClass(kClass, CS_DROPSHADOW);
+    const UINT dpi = owner != nullptr ? DpiOf(owner) : SystemDpi();
+    fonts_ = std::make_unique<UiFonts>(dpi);
+    const int width = Scale(kWidth, dpi);
+    const int height = Scale(kHeight, dpi);
     RECT area{};
-    if (owner != nullptr) {
+    if (owner != nullptr && ::IsWindowVisible(owner)) {
         ::GetWindowRect(owner, &area);
     } else {
         ::SystemParametersInfoW(SPI_GETWORKAREA, 0, &area, 0);
     }
-    const int x = area.left + (area.right - area.left - width) / 2;
-    const int y = area.top + (area.bottom - area.top - height) / 2;
-    window_ = ::CreateWindowExW(WS_EX_DLGMODALFRAME, kClass,
-                                vexav6::win32::Widen(frmAbout::Caption()).c_str(),
-                                WS_POPUP | WS_BORDER, x, y, width, height, owner, nullptr,
-                                ::GetModuleHandleW(nullptr), nullptr);
-    if (window_ == nullptr) {
-        return false;
-    }
-    ::SetWindowLongPtrW(window_, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(this));
-    ::ShowWindow(window_, SW_SHOW);
-    ::SetFocus(window_);
-    return true;
-}
-
-void frmAboutWindow::RunModal() {
-    RunModalLoop(window_, owner_);
-    for (HFONT* font : {&titleFont_, &textFont_}) {
-        if (*font != nullptr) {
-            ::DeleteObject(*font);
-            *font = nullptr;
-        }
-    }
+    CreateHandle(kClass, frmAbout::Caption(), WS_POPUP | WS_BORDER, WS_EX_DLGMODALFRAME,
+                 area.left + (area.right - area.left - width) / 2,
+                 area.top + (area.bottom - area.top - height) / 2, width, height, owner);
 }
 
 void frmAboutWindow::ShowModal(HWND owner) {
-    if (Create(owner)) {
-        RunModal();
-    }
+    Create(owner);
+    RunModal(owner);
 }
 
 void frmAboutWindow::Paint(HDC dc) {
     RECT client{};
-    ::GetClientRect(window_, &client);
-    const int dpi = ::GetDeviceCaps(dc, LOGPIXELSY);
-    const int margin = ::MulDiv(20, dpi, 96);
-    const int icon = ::GetSystemMetrics(SM_CXICON);
-    ::DrawIconEx(dc, margin, margin, ::LoadIconW(nullptr, IDI_INFORMATION), icon, icon, 0, nullptr,
-                 DI_NORMAL);
+    ::GetClientRect(Handle(), &client);
+    const Scaler px(fonts_->Dpi());
+    if (const auto icon = static_cast<HICON>(
+            ::LoadImageW(::GetModuleHandleW(nullptr), MAKEINTRESOURCEW(IDI_APPLICATION_ICON),
+                         IMAGE_ICON, px(kIcon), px(kIcon), LR_DEFAULTCOLOR | LR_SHARED))) {
+        ::DrawIconEx(dc, px(kMargin), px(kMargin), icon, px(kIcon), px(kIcon), 0, nullptr,
+                     DI_NORMAL);
+    }
     ::SetBkMode(dc, TRANSPARENT);
-    RECT text{margin * 2 + icon, margin, client.right - margin, client.bottom - margin};
+    RECT text{px(2 * kMargin + kIcon), px(kMargin), client.right - px(kMargin),
+              client.bottom - px(kMargin)};
     const auto draw = [&](HFONT font, const std::string& line, COLORREF colour) {
         const std::wstring wide = vexav6::win32::Widen(line);
-        const HGDIOBJ old = ::SelectObject(dc, font);
+        const SelectObjectScope selected(dc, font);
         ::SetTextColor(dc, colour);
         RECT measured = text;
         ::DrawTextW(dc, wide.c_str(), static_cast<int>(wide.size()), &measured,
                     DT_WORDBREAK | DT_NOPREFIX | DT_CALCRECT);
         ::DrawTextW(dc, wide.c_str(), static_cast<int>(wide.size()), &text,
                     DT_WORDBREAK | DT_NOPREFIX);
-        text.top += measured.bottom - measured.top + ::MulDiv(6, dpi, 96);
-        ::SelectObject(dc, old);
+        text.top += measured.bottom - measured.top + px(6);
     };
-    draw(titleFont_, frmAbout::ProductName(), ::GetSysColor(COLOR_WINDOWTEXT));
-    draw(textFont_, frmAbout::VersionText(), ::GetSysColor(COLOR_WINDOWTEXT));
-    draw(textFont_, links::kWebsite, ::GetSysColor(COLOR_GRAYTEXT));
-    draw(textFont_, "Click, or press Enter, Escape or Space, to close.",
+    draw(fonts_->Heading(), frmAbout::ProductName(), ::GetSysColor(COLOR_WINDOWTEXT));
+    draw(fonts_->Normal(), frmAbout::VersionText(), ::GetSysColor(COLOR_WINDOWTEXT));
+    draw(fonts_->Normal(), links::kWebsite, ::GetSysColor(COLOR_GRAYTEXT));
+    draw(fonts_->Normal(), "Click, or press Enter, Escape or Space, to close.",
          ::GetSysColor(COLOR_GRAYTEXT));
 }
 
-LRESULT CALLBACK frmAboutWindow::WindowProc(HWND window, UINT message, WPARAM wParam,
-                                            LPARAM lParam) noexcept {
-    auto* self = SelfOf<frmAboutWindow>(window);
+LRESULT frmAboutWindow::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
     switch (message) {
         case WM_PAINT: {
             PAINTSTRUCT paint{};
-            HDC dc = ::BeginPaint(window, &paint);
-            if (self != nullptr) {
-                self->Paint(dc);
+            const HDC dc = ::BeginPaint(Handle(), &paint);
+            if (fonts_) {
+                Paint(dc);
             }
-            ::EndPaint(window, &paint);
+            ::EndPaint(Handle(), &paint);
             return 0;
+        }
+        case WM_ERASEBKGND: {
+            RECT client{};
+            ::GetClientRect(Handle(), &client);
+            ::FillRect(reinterpret_cast<HDC>(wParam), &client, ::GetSysColorBrush(COLOR_WINDOW));
+            return 1;
         }
         case WM_GETDLGCODE:
             return DLGC_WANTALLKEYS;
         case WM_KEYDOWN:
             if (frmAbout::ClosesOnKey(static_cast<int>(wParam))) {
-                ::DestroyWindow(window);
+                ::DestroyWindow(Handle());
             }
             return 0;
         case WM_LBUTTONUP:
         case WM_RBUTTONUP:
-            ::DestroyWindow(window);
+            ::DestroyWindow(Handle());
             return 0;
-        case WM_NCDESTROY:
-            if (self != nullptr) {
-                self->window_ = nullptr;
-            }
-            break;
         default:
-            break;
+            return Default(message, wParam, lParam);
     }
-    return ::DefWindowProcW(window, message, wParam, lParam);
 }
 
 }  // namespace vexav6::ui::win32

@@ -1,36 +1,32 @@
 #pragma once
 
-#include "platform/win32/windows_include.h"
+#include <memory>
 
 #include "platform/platform.h"
+#include "platform/win32/windows_include.h"
+#include "ui/win32/fonts.h"
+#include "ui/win32/window.h"
 
 namespace vexav6::ui::win32 {
 
 // The about box: a plain window with the program's icon, name and version. A click anywhere, or
 // Enter, Escape or Space, closes it.
-class frmAboutWindow {
+class frmAboutWindow : public Window {
   public:
-    explicit frmAboutWindow(const Platform& platform) : platform_(platform) {}
-    frmAboutWindow(const frmAboutWindow&) = delete;
-    frmAboutWindow& operator=(const frmAboutWindow&) = delete;
+    using Window::Window;
 
-    // Creates the box centred over its owner, not yet running.
-    bool Create(HWND owner);
-    // Runs it modally until it closes.
-    void RunModal();
-    // Create and RunModal.
+    // Makes the box centred over its owner and runs it modally until it closes.
     void ShowModal(HWND owner);
-    HWND Handle() const { return window_; }
+    // Makes the box (shown, not yet running), for a caller that runs it itself.
+    void Create(HWND owner);
+
+  protected:
+    LRESULT HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) override;
 
   private:
-    static LRESULT CALLBACK WindowProc(HWND, UINT, WPARAM, LPARAM) noexcept;
     void Paint(HDC dc);
 
-    Platform platform_;
-    HWND owner_ = nullptr;
-    HWND window_ = nullptr;
-    HFONT titleFont_ = nullptr;
-    HFONT textFont_ = nullptr;
+    std::unique_ptr<UiFonts> fonts_;
 };
 
 }  // namespace vexav6::ui::win32

@@ -47,7 +47,11 @@ void StackBelow(HWND window, HWND above) {
 }  // namespace
 
 frmMainWindow::frmMainWindow(const Platform& platform)
-    : Window(platform), details_(platform), traffic_(platform), presets_(platform) {
+    : Window(platform),
+      details_(platform),
+      macPanel_(platform),
+      traffic_(platform),
+      presets_(platform) {
     for (auto& page : pages_) {
         page = std::make_unique<TabPage>(platform);
     }
@@ -75,6 +79,8 @@ void frmMainWindow::Create() {
     CreateControls();
     presenter_ = std::make_unique<frmMain>(GetPlatform(), *this);
     presenter_->Details().AttachView(&details_);
+    macPanel_.Attach(presenter_->AttachMACPanel(macPanel_, macPanel_.MACAddressBox()));
+    ConnectSmallWindows();
     presenter_->Monitor().AttachView(&traffic_);
     presenter_->Presets().AttachView(&presets_);
     Layout();
@@ -118,6 +124,8 @@ void frmMainWindow::CreateControls() {
     };
     details_.Create(pages_[kDetailsTab]->Handle(), *fonts_);
     ::ShowWindow(details_.Handle(), SW_SHOW);
+    macPanel_.Create(pages_[kDetailsTab]->Handle(), *fonts_);
+    ::ShowWindow(macPanel_.Handle(), SW_SHOW);
     presets_.Create(pages_[kPresetTab]->Handle(), *fonts_);
     ::ShowWindow(presets_.Handle(), SW_SHOW);
     pages_[kPresetTab]->layout = [this](Box client, const Scaler& px) {
@@ -141,8 +149,9 @@ void frmMainWindow::LayoutDetailsTab(Box client, const Scaler& px) {
     // The details panel on the left; the MAC address change panel takes the right half.
     Box area = client.Inset(px(kMargin));
     const int half = (area.Width() - px(kMargin)) / 2;
-    MoveBatch batch(1);
+    MoveBatch batch(2);
     batch.Move(details_.Handle(), area.TakeLeft(half, px(kMargin)));
+    batch.Move(macPanel_.Handle(), area);
 }
 
 void frmMainWindow::BuildMenu() {
@@ -250,6 +259,7 @@ void frmMainWindow::ApplyDpi(UINT dpi) {
         page->ApplyFonts(*fonts);
     }
     details_.ApplyFonts(*fonts);
+    macPanel_.ApplyFonts(*fonts);
     presets_.ApplyFonts(*fonts);
     traffic_.ApplyFonts(*fonts);
     fonts_ = std::move(fonts);
@@ -444,6 +454,10 @@ void frmMainWindow::HideWindow() {
 
 bool frmMainWindow::IsWindowVisible() const {
     return ::IsWindowVisible(Handle()) != FALSE;
+}
+
+bool frmMainWindow::IsWindowEnabled() const {
+    return ::IsWindowEnabled(Handle()) != FALSE;
 }
 
 void frmMainWindow::CloseWindow() {

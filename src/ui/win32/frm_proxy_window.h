@@ -1,32 +1,25 @@
 #pragma once
 
-#include "platform/win32/windows_include.h"
-
-#include <memory>
+#include <optional>
 #include <string>
 
 #include "platform/platform.h"
+#include "platform/win32/windows_include.h"
 #include "ui/frm_proxy.h"
+#include "ui/win32/dialog.h"
 
 namespace vexav6::ui::win32 {
 
 // The Internet Explorer proxy dialog: the enable box, the server and port boxes, OK and Cancel.
-class frmProxyWindow : public frmProxyView {
+class frmProxyWindow : public Dialog, public frmProxyView {
   public:
-    enum Control : int { kEnable = 101, kServerLabel, kServer, kPortLabel, kPort };
+    enum ControlId : int { kEnable = 101, kServerLabel, kServer, kPortLabel, kPort };
 
-    explicit frmProxyWindow(const Platform& platform);
-    ~frmProxyWindow() override;
-    frmProxyWindow(const frmProxyWindow&) = delete;
-    frmProxyWindow& operator=(const frmProxyWindow&) = delete;
+    frmProxyWindow(const Platform& platform, ProxyDialogArgs args);
 
-    // Creates the dialog over its owner, prepared from the enable state and the stored
-    // "server:port", not yet running.
-    bool Create(HWND owner, HFONT font, bool enabled, const std::string& storedServer);
-    void RunModal();
-    HWND Handle() const { return window_; }
-    HWND Control(int id) const { return ::GetDlgItem(window_, id); }
-    frmProxy& Presenter() { return *dialog_; }
+    // Runs the dialog over its owner; what OK stored, or nothing for Cancel.
+    std::optional<ProxyDialogResult> Show(HWND owner);
+    frmProxy& Presenter() { return dialog_; }
 
     void SetEnableChecked(bool checked) override;
     void SetServerPortEnabled(bool enabled) override;
@@ -38,19 +31,14 @@ class frmProxyWindow : public frmProxyView {
     void FocusPort() override;
     void Close() override;
 
-  private:
-    static LRESULT CALLBACK WindowProc(HWND, UINT, WPARAM, LPARAM) noexcept;
-    LRESULT OnMessage(HWND, UINT, WPARAM, LPARAM);
-    HWND AddControl(const wchar_t* windowClass, const char* text, DWORD style, DWORD exStyle,
-                    int id, int x, int y, int width, int height);
-    int Scale(int value) const;
+  protected:
+    BOOL OnInitDialog() override;
+    void OnCommand(int id, int code, HWND control) override;
+    void Layout() override;
 
-    Platform platform_;
-    std::unique_ptr<frmProxy> dialog_;
-    HWND owner_ = nullptr;
-    HWND window_ = nullptr;
-    HFONT font_ = nullptr;
-    int dpi_ = 96;
+  private:
+    ProxyDialogArgs args_;
+    frmProxy dialog_;
 };
 
 }  // namespace vexav6::ui::win32

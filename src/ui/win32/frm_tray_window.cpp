@@ -4,7 +4,6 @@
 
 #include "base/app_info.h"
 #include "platform/win32/wide_text.h"
-#include "ui/win32/window_support.h"
 
 #undef ShellExecute
 
@@ -91,18 +90,11 @@ HICON MakeTrayFrame(int frame, int size) {
 }
 
 frmTrayWindow::frmTrayWindow(const Platform& platform, TrayOwner& owner)
-    : platform_(platform), owner_(owner) {}
+    : Window(platform), owner_(owner) {}
 
 frmTrayWindow::~frmTrayWindow() {
     if (tray_) {
         tray_->RemoveTray();
-    }
-    if (window_ != nullptr && ::IsWindow(window_)) {
-        ::SetWindowLongPtrW(window_, GWLP_USERDATA, 0);
-        ::DestroyWindow(window_);
-    }
-    if (menu_ != nullptr) {
-        ::DestroyMenu(menu_);
     }
     for (const HICON icon : frames_) {
         if (icon != nullptr) {
@@ -111,39 +103,30 @@ frmTrayWindow::~frmTrayWindow() {
     }
 }
 
-bool frmTrayWindow::Create() {
-    if (!RegisterClassOnce(kClass, &WindowProc, -1, nullptr)) {
-        return false;
-    }
-    window_ = ::CreateWindowExW(WS_EX_TOOLWINDOW, kClass, vexav6::win32::Widen(app::kTitle).c_str(),
-                                WS_POPUP, 0, 0, 0, 0, nullptr, nullptr, ::GetModuleHandleW(nullptr),
-                                nullptr);
-    if (window_ == nullptr) {
-        return false;
-    }
-    ::SetWindowLongPtrW(window_, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(this));
+void frmTrayWindow::Create() {
+    RegisterClass(kClass);
+    CreateHandle(kClass, app::kTitle, WS_POPUP, WS_EX_TOOLWINDOW, 0, 0, 0, 0, nullptr);
     taskbarCreated_ = ::RegisterWindowMessageW(L"TaskbarCreated");
     const int size = ::GetSystemMetrics(SM_CXSMICON);
     for (size_t i = 0; i < frames_.size(); ++i) {
         frames_[i] = MakeTrayFrame(static_cast<int>(i), size);
     }
-    menu_ = ::CreatePopupMenu();
+    menu_.Reset(::CreatePopupMenu());
     const auto add = [this](int id, const char* text) {
-        ::AppendMenuW(menu_, MF_STRING, static_cast<UINT_PTR>(id),
+        ::AppendMenuW(menu_.Get(), MF_STRING, static_cast<UINT_PTR>(id),
                       vexav6::win32::Widen(text).c_str());
     };
     add(kShowHide, TrayTexts::kShowHide);
-    ::AppendMenuW(menu_, MF_SEPARATOR, 0, nullptr);
+    ::AppendMenuW(menu_.Get(), MF_SEPARATOR, 0, nullptr);
     add(kCheckForUpdates, TrayTexts::kCheckForUpdates);
     add(kHelpTopics, TrayTexts::kHelpTopics);
     add(kWebsite, TrayTexts::kWebsite);
     add(kBlog, TrayTexts::kBlog);
     add(kAbout, TrayTexts::kAbout);
-    ::AppendMenuW(menu_, MF_SEPARATOR, 0, nullptr);
+    ::AppendMenuW(menu_.Get(), MF_SEPARATOR, 0, nullptr);
     add(kExit, TrayTexts::kExit);
-    ::SetMenuDefaultItem(menu_, kShowHide, FALSE);
-    tray_ = std::make_unique<frmTray>(platform_, *this, owner_);
-    return true;
+    ::SetMenuDefaultItem(menu_.Get(), kShowHide, FALSE);
+    tray_ = std::make_unique<frmTray>(GetPlatform(), *this, owner_);
 }
 
 bool frmTrayWindow::Notify(DWORD action, UINT flags) {
@@ -151,7 +134,7 @@ bool frmTrayWindow::Notify(DWORD action, UINT flags) {
     // every version of the shell takes it.
     NOTIFYICONDATAW data{};
     data.cbSize = NOTIFYICONDATAW_V1_SIZE;
-    data.hWnd = window_;
+    data.hWnd = Handle();
     data.uID = kIconId;
     data.uFlags = flags;
     data.uCallbackMessage = kTrayCallbackMessage;
@@ -183,7 +166,7 @@ void frmTrayWindow::RemoveTrayIcon() {
 }
 
 void frmTrayWindow::SetShowHideCaption(const std::string& caption) {
-    ::ModifyMenuW(menu_, kShowHide, MF_BYCOMMAND | MF_STRING, kShowHide,
+    ::ModifyMenuW(menu_.Get(), kShowHide, MF_BYCOMMAND | MF_STRING, kShowHide,
                   vexav6::win32::Widen(caption).c_str());
 }
 
@@ -196,35 +179,25 @@ std::optional<TrayCommand> frmTrayWindow::PopupMenu() {
     }
     // The menu closes when the user clicks elsewhere only while its window is in front. The
     // window itself stays hidden (shown, it would get a button on some taskbars).
-    ::SetForegroundWindow(window_);
+    ::SetForegroundWindow(Handle());
     if (onMenuOpen) {
-        onMenuOpen(menu_);
+        onMenuOpen(menu_.Get());
     }
-    const int chosen = static_cast<int>(::TrackPopupMenu(
-        menu_, TPM_RETURNCMD | TPM_RIGHTBUTTON | TPM_NONOTIFY, at.x, at.y, 0, window_, nullptr));
-    ::PostMessageW(window_, WM_NULL, 0, 0);
+    const int chosen = static_cast<int>(
+        ::TrackPopupMenu(menu_.Get(), TPM_RETURNCMD | TPM_RIGHTBUTTON | TPM_NONOTIFY, at.x, at.y, 0,
+                         Handle(), nullptr));
+    ::PostMessageW(Handle(), WM_NULL, 0, 0);
     return CommandOf(chosen);
 }
 
 void frmTrayWindow::Close() {
-    ::SendMessageW(window_, WM_CLOSE, 0, 0);
+    ::SendMessageW(Handle(), WM_CLOSE, 0, 0);
 }
 
-LRESULT CALLBACK frmTrayWindow::WindowProc(HWND window, UINT message, WPARAM wParam,
-                                           LPARAM lParam) noexcept {
-    auto* self = SelfOf<frmTrayWindow>(window);
-    if (self == nullptr || !self->tray_) {
-        return ::DefWindowProcW(window, message, wParam, lParam);
+LRESULT frmTrayWindow::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
+    if (!tray_) {
+        return Default(message, wParam, lParam);
     }
-    try {
-        return self->OnMessage(window, message, wParam, lParam);
-    } catch (...) {
-        ReportCaught(self->platform_);
-    }
-    return 0;
-}
-
-LRESULT frmTrayWindow::OnMessage(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
     if (message == kTrayCallbackMessage) {
         tray_->OnTrayCallback(static_cast<uint32_t>(LOWORD(lParam)));
         return 0;
@@ -238,7 +211,7 @@ LRESULT frmTrayWindow::OnMessage(HWND window, UINT message, WPARAM wParam, LPARA
     }
     if (message == WM_CLOSE) {
         if (!tray_->QueryUnload()) {
-            ::ShowWindow(window, SW_HIDE);
+            ::ShowWindow(Handle(), SW_HIDE);
         }
         return 0;
     }
@@ -249,7 +222,7 @@ LRESULT frmTrayWindow::OnMessage(HWND window, UINT message, WPARAM wParam, LPARA
         tray_->QueryUnload();
         return 0;
     }
-    return ::DefWindowProcW(window, message, wParam, lParam);
+    return Default(message, wParam, lParam);
 }
 
 }  // namespace vexav6::ui::win32

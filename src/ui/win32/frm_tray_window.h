@@ -1,7 +1,5 @@
 #pragma once
 
-#include "platform/win32/windows_include.h"
-
 #include <array>
 #include <functional>
 #include <memory>
@@ -9,14 +7,17 @@
 #include <string>
 
 #include "platform/platform.h"
+#include "platform/win32/windows_include.h"
 #include "ui/frm_tray.h"
+#include "ui/win32/gdi.h"
+#include "ui/win32/window.h"
 
 namespace vexav6::ui::win32 {
 
 // The hidden tray window: it owns the notification-area icon (identifier 1, callback message
 // 2025), the tray menu and the four animation frames, and forwards the icon's mouse messages and
 // its own closing to the tray presenter.
-class frmTrayWindow : public frmTrayView {
+class frmTrayWindow : public Window, public frmTrayView, public TrayWindow {
   public:
     // Menu command identifiers, in menu order.
     enum Command : int {
@@ -30,14 +31,13 @@ class frmTrayWindow : public frmTrayView {
     };
 
     frmTrayWindow(const Platform& platform, TrayOwner& owner);
+    // Removes the icon.
     ~frmTrayWindow() override;
-    frmTrayWindow(const frmTrayWindow&) = delete;
-    frmTrayWindow& operator=(const frmTrayWindow&) = delete;
 
-    bool Create();
-    HWND Handle() const { return window_; }
-    HMENU Menu() const { return menu_; }
-    frmTray& Presenter() { return *tray_; }
+    // Makes the hidden window, its menu and the four frames.
+    void Create();
+    HMENU Menu() const { return menu_.Get(); }
+    frmTray& Presenter() override { return *tray_; }
     int IconFrame() const { return frame_; }
     const std::wstring& Tip() const { return tip_; }
     // Where the menu pops up; the cursor position when not set (the test bench sets it).
@@ -53,16 +53,15 @@ class frmTrayWindow : public frmTrayView {
     std::optional<TrayCommand> PopupMenu() override;
     void Close() override;
 
+  protected:
+    LRESULT HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) override;
+
   private:
-    static LRESULT CALLBACK WindowProc(HWND, UINT, WPARAM, LPARAM) noexcept;
-    LRESULT OnMessage(HWND, UINT, WPARAM, LPARAM);
     bool Notify(DWORD action, UINT flags);
 
-    Platform platform_;
     TrayOwner& owner_;
     std::unique_ptr<frmTray> tray_;
-    HWND window_ = nullptr;
-    HMENU menu_ = nullptr;
+    ScopedMenu menu_;
     std::array<HICON, 4> frames_{};
     int frame_ = 3;
     std::wstring tip_;

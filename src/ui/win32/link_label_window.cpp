@@ -3,7 +3,6 @@
 #include <utility>
 
 #include "platform/win32/wide_text.h"
-#include "ui/win32/window_support.h"
 
 namespace vexav6::ui::win32 {
 namespace {
@@ -13,117 +12,102 @@ constexpr const wchar_t* kClass = L"Vexav6.LinkLabel";
 }  // namespace
 
 LinkLabelWindow::LinkLabelWindow(const Platform& platform, std::string name)
-    : platform_(platform), name_(std::move(name)) {}
+    : Window(platform), name_(std::move(name)) {}
 
-LinkLabelWindow::~LinkLabelWindow() {
-    if (window_ != nullptr && ::IsWindow(window_)) {
-        ::SetWindowLongPtrW(window_, GWLP_USERDATA, 0);
-    }
-    if (underlined_ != nullptr) {
-        ::DeleteObject(underlined_);
-    }
+void LinkLabelWindow::Create(HWND parent, int controlId, HFONT font) {
+    RegisterClass(kClass);
+    CreateHandle(kClass, "", WS_CHILD | WS_VISIBLE | WS_TABSTOP, 0, 0, 0, 10, 10, parent,
+                 reinterpret_cast<HMENU>(static_cast<INT_PTR>(controlId)));
+    SetFont(font);
+    link_ = std::make_unique<LinkLabel>(GetPlatform(), *this, name_);
 }
 
-bool LinkLabelWindow::Create(HWND parent, int controlId, HFONT font) {
-    if (!RegisterClassOnce(kClass, &WindowProc, -1, IDC_HAND)) {
-        return false;
-    }
-    font_ = font;
+void LinkLabelWindow::SetFont(HFONT font) {
     LOGFONTW logFont{};
     ::GetObjectW(font, sizeof(logFont), &logFont);
     logFont.lfUnderline = TRUE;
-    underlined_ = ::CreateFontIndirectW(&logFont);
-    window_ = ::CreateWindowExW(0, kClass, L"", WS_CHILD | WS_VISIBLE | WS_TABSTOP, 0, 0, 10, 10,
-                                parent, reinterpret_cast<HMENU>(static_cast<INT_PTR>(controlId)),
-                                ::GetModuleHandleW(nullptr), nullptr);
-    if (window_ == nullptr) {
-        return false;
+    underlined_.Reset(::CreateFontIndirectW(&logFont));
+    if (link_) {
+        ShowCaption(link_->LinkCaption(), link_->Colour());
     }
-    ::SetWindowLongPtrW(window_, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(this));
-    link_ = std::make_unique<LinkLabel>(platform_, *this, name_);
-    return true;
 }
 
 void LinkLabelWindow::MoveTo(int x, int y) {
-    ::SetWindowPos(window_, nullptr, x, y, size_.cx, size_.cy, SWP_NOZORDER | SWP_NOACTIVATE);
+    ::SetWindowPos(Handle(), nullptr, x, y, size_.cx, size_.cy, SWP_NOZORDER | SWP_NOACTIVATE);
 }
 
 void LinkLabelWindow::ShowCaption(const std::string& caption, TextColour colour) {
     caption_ = vexav6::win32::Widen(caption);
     colour_ = RGB(colour.red, colour.green, colour.blue);
-    ::SetWindowTextW(window_, caption_.c_str());
-    // The control takes the size of its caption.
-    if (HDC dc = ::GetDC(window_)) {
-        const HGDIOBJ old = ::SelectObject(dc, underlined_);
+    ::SetWindowTextW(Handle(), caption_.c_str());
+    // The control takes the size of its caption, with room for the focus rectangle.
+    if (HDC dc = ::GetDC(Handle())) {
+        const SelectObjectScope font(dc, underlined_.Get());
         ::GetTextExtentPoint32W(dc, caption_.c_str(), static_cast<int>(caption_.size()), &size_);
-        ::SelectObject(dc, old);
-        ::ReleaseDC(window_, dc);
-        size_.cx += 4;  // room for the focus rectangle
+        ::ReleaseDC(Handle(), dc);
+        size_.cx += 4;
         size_.cy += 2;
     }
-    ::SetWindowPos(window_, nullptr, 0, 0, size_.cx, size_.cy,
+    ::SetWindowPos(Handle(), nullptr, 0, 0, size_.cx, size_.cy,
                    SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
-    ::InvalidateRect(window_, nullptr, TRUE);
+    ::InvalidateRect(Handle(), nullptr, TRUE);
 }
 
-LRESULT CALLBACK LinkLabelWindow::WindowProc(HWND window, UINT message, WPARAM wParam,
-                                             LPARAM lParam) noexcept {
-    auto* self = SelfOf<LinkLabelWindow>(window);
-    if (self == nullptr || !self->link_) {
-        return ::DefWindowProcW(window, message, wParam, lParam);
+void LinkLabelWindow::Paint(HDC dc) {
+    RECT client{};
+    ::GetClientRect(Handle(), &client);
+    // The parent's background colour, as for a static control.
+    ::SendMessageW(::GetParent(Handle()), WM_CTLCOLORSTATIC, reinterpret_cast<WPARAM>(dc),
+                   reinterpret_cast<LPARAM>(Handle()));
+    ::SetBkMode(dc, TRANSPARENT);
+    ::SetTextColor(dc, colour_);
+    const SelectObjectScope font(dc, underlined_.Get());
+    RECT text = client;
+    text.left += 2;
+    ::DrawTextW(dc, caption_.c_str(), static_cast<int>(caption_.size()), &text,
+                DT_SINGLELINE | DT_VCENTER | DT_NOPREFIX);
+    if (::GetFocus() == Handle()) {
+        ::DrawFocusRect(dc, &client);
     }
-    try {
-        return self->OnMessage(message, wParam, lParam);
-    } catch (...) {
-        ReportCaught(self->platform_);
-    }
-    return 0;
 }
 
-LRESULT LinkLabelWindow::OnMessage(UINT message, WPARAM wParam, LPARAM lParam) {
+LRESULT LinkLabelWindow::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
+    if (!link_) {
+        return Default(message, wParam, lParam);
+    }
     switch (message) {
         case WM_PAINT: {
             PAINTSTRUCT paint{};
-            HDC dc = ::BeginPaint(window_, &paint);
-            RECT client{};
-            ::GetClientRect(window_, &client);
-            ::SendMessageW(::GetParent(window_), WM_CTLCOLORSTATIC, reinterpret_cast<WPARAM>(dc),
-                           reinterpret_cast<LPARAM>(window_));
-            ::SetBkMode(dc, TRANSPARENT);
-            ::SetTextColor(dc, colour_);
-            const HGDIOBJ old = ::SelectObject(dc, underlined_);
-            RECT text = client;
-            text.left += 2;
-            ::DrawTextW(dc, caption_.c_str(), static_cast<int>(caption_.size()), &text,
-                        DT_SINGLELINE | DT_VCENTER | DT_NOPREFIX);
-            ::SelectObject(dc, old);
-            if (::GetFocus() == window_) {
-                ::DrawFocusRect(dc, &client);
-            }
-            ::EndPaint(window_, &paint);
+            const HDC dc = ::BeginPaint(Handle(), &paint);
+            Paint(dc);
+            ::EndPaint(Handle(), &paint);
             return 0;
         }
         case WM_ERASEBKGND: {
             RECT client{};
-            ::GetClientRect(window_, &client);
-            const auto brush =
-                reinterpret_cast<HBRUSH>(::SendMessageW(::GetParent(window_), WM_CTLCOLORSTATIC,
-                                                        wParam, reinterpret_cast<LPARAM>(window_)));
+            ::GetClientRect(Handle(), &client);
+            const auto brush = reinterpret_cast<HBRUSH>(
+                ::SendMessageW(::GetParent(Handle()), WM_CTLCOLORSTATIC, wParam,
+                               reinterpret_cast<LPARAM>(Handle())));
             ::FillRect(reinterpret_cast<HDC>(wParam), &client,
                        brush != nullptr ? brush : ::GetSysColorBrush(COLOR_BTNFACE));
             return 1;
         }
+        case WM_SETCURSOR:
+            ::SetCursor(::LoadCursorW(nullptr, IDC_HAND));
+            return TRUE;
         case WM_LBUTTONDOWN:
-            ::SetCapture(window_);
+            ::SetCapture(Handle());
             link_->MouseDown();
             return 0;
         case WM_LBUTTONUP: {
-            const bool captured = ::GetCapture() == window_;
+            const bool captured = ::GetCapture() == Handle();
             ::ReleaseCapture();
             link_->MouseUp();
-            POINT point{static_cast<short>(LOWORD(lParam)), static_cast<short>(HIWORD(lParam))};
+            const POINT point{static_cast<short>(LOWORD(lParam)),
+                              static_cast<short>(HIWORD(lParam))};
             RECT client{};
-            ::GetClientRect(window_, &client);
+            ::GetClientRect(Handle(), &client);
             if (captured && ::PtInRect(&client, point)) {
                 link_->Click();
             }
@@ -139,12 +123,12 @@ LRESULT LinkLabelWindow::OnMessage(UINT message, WPARAM wParam, LPARAM lParam) {
             return DLGC_BUTTON;
         case WM_SETFOCUS:
         case WM_KILLFOCUS:
-            ::InvalidateRect(window_, nullptr, TRUE);
+            ::InvalidateRect(Handle(), nullptr, TRUE);
             return 0;
         default:
             break;
     }
-    return ::DefWindowProcW(window_, message, wParam, lParam);
+    return Default(message, wParam, lParam);
 }
 
 }  // namespace vexav6::ui::win32

@@ -1,13 +1,17 @@
 #include "ui/win32/mac_address_window.h"
 
+#include "base/error.h"
 #include "platform/win32/wide_text.h"
-#include "ui/win32/window_support.h"
+#include "ui/win32/controls.h"
+#include "ui/win32/gdi.h"
+#include "ui/win32/panel.h"
 
 namespace vexav6::ui::win32 {
 namespace {
 
 constexpr const wchar_t* kContainerClass = L"Vexav6.MACAddress";
 constexpr const wchar_t* kSelfProperty = L"Vexav6.MACAddressWindow";
+constexpr int kFirstEditId = 100;
 
 MACAddressWindow* Self(HWND window) {
     return static_cast<MACAddressWindow*>(::GetPropW(window, kSelfProperty));
@@ -37,63 +41,49 @@ MACAddressWindow::~MACAddressWindow() {
             ::RemovePropW(edits_[i], kSelfProperty);
         }
     }
-    if (container_ != nullptr && ::IsWindow(container_)) {
-        ::RemovePropW(container_, kSelfProperty);
-        ::SetWindowLongPtrW(container_, GWLP_WNDPROC,
-                            reinterpret_cast<LONG_PTR>(&::DefWindowProcW));
-    }
 }
 
-bool MACAddressWindow::Create(HWND parent, int controlId, MACAddress& machine, HFONT font) {
-    if (!RegisterClassOnce(kContainerClass, &::DefWindowProcW, COLOR_BTNFACE, IDC_IBEAM)) {
-        return false;
-    }
-    machine_ = &machine;
-    font_ = font;
-    const HINSTANCE instance = ::GetModuleHandleW(nullptr);
-    container_ = ::CreateWindowExW(
-        WS_EX_CONTROLPARENT, kContainerClass, L"", WS_CHILD | WS_VISIBLE | WS_TABSTOP, 0, 0, 10, 10,
-        parent, reinterpret_cast<HMENU>(static_cast<INT_PTR>(controlId)), instance, nullptr);
-    if (container_ == nullptr) {
-        return false;
-    }
-    ::SetPropW(container_, kSelfProperty, this);
-    ::SetWindowLongPtrW(container_, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(&ContainerProc));
-
+void MACAddressWindow::Create(HWND parent, int controlId, HFONT font) {
+    RegisterClass(kContainerClass);
+    CreateHandle(kContainerClass, "", WS_CHILD | WS_VISIBLE | WS_TABSTOP, WS_EX_CONTROLPARENT, 0, 0,
+                 10, 10, parent, reinterpret_cast<HMENU>(static_cast<INT_PTR>(controlId)));
     for (size_t i = 0; i < edits_.size(); ++i) {
-        edits_[i] = ::CreateWindowExW(
-            WS_EX_CLIENTEDGE, L"EDIT", L"",
-            WS_CHILD | WS_VISIBLE | WS_TABSTOP | ES_CENTER | ES_UPPERCASE | ES_AUTOHSCROLL, 0, 0,
-            10, 10, container_, reinterpret_cast<HMENU>(static_cast<INT_PTR>(100 + i)), instance,
-            nullptr);
-        if (edits_[i] == nullptr) {
-            return false;
-        }
-        ::SendMessageW(edits_[i], WM_SETFONT, reinterpret_cast<WPARAM>(font), FALSE);
+        // One tab stop for the box: Tab enters it at the first octet and leaves it from any.
+        const DWORD tabStop = i == 0 ? WS_TABSTOP : 0;
+        edits_[i] = CreateControl(Handle(), L"EDIT", "",
+                                  tabStop | ES_CENTER | ES_UPPERCASE | ES_AUTOHSCROLL,
+                                  WS_EX_CLIENTEDGE, kFirstEditId + static_cast<int>(i), font);
         ::SendMessageW(edits_[i], EM_LIMITTEXT, 2, 0);
         ::SetPropW(edits_[i], kSelfProperty, this);
         editProcs_[i] = reinterpret_cast<WNDPROC>(
             ::SetWindowLongPtrW(edits_[i], GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(&EditProc)));
-        if (i + 1 < edits_.size()) {
-            dashes_[i] = ::CreateWindowExW(0, L"STATIC", L"-", WS_CHILD | WS_VISIBLE | SS_CENTER, 0,
-                                           0, 10, 10, container_, nullptr, instance, nullptr);
-            ::SendMessageW(dashes_[i], WM_SETFONT, reinterpret_cast<WPARAM>(font), FALSE);
+        if (i < dashes_.size()) {
+            dashes_[i] = CreateControl(Handle(), L"STATIC", "-", SS_CENTER, 0, 0, font);
         }
     }
+    SetFont(font);
+}
 
-    // Octets as wide as two wide digits and the edit's margins.
-    if (HDC dc = ::GetDC(container_)) {
-        const HGDIOBJ old = ::SelectObject(dc, font);
-        SIZE digits{};
-        ::GetTextExtentPoint32W(dc, L"WW", 2, &digits);
-        SIZE dash{};
-        ::GetTextExtentPoint32W(dc, L" - ", 3, &dash);
-        ::SelectObject(dc, old);
-        ::ReleaseDC(container_, dc);
-        octetWidth_ = digits.cx + 2 * ::GetSystemMetrics(SM_CXEDGE) + 8;
-        dashWidth_ = dash.cx;
+void MACAddressWindow::SetFont(HFONT font) {
+    for (const HWND edit : edits_) {
+        ::SendMessageW(edit, WM_SETFONT, reinterpret_cast<WPARAM>(font), FALSE);
     }
-    return true;
+    for (const HWND dash : dashes_) {
+        ::SendMessageW(dash, WM_SETFONT, reinterpret_cast<WPARAM>(font), FALSE);
+    }
+    // Octets as wide as two wide digits and the edit's margins.
+    if (HDC dc = ::GetDC(Handle())) {
+        {
+            const SelectObjectScope selected(dc, font);
+            SIZE digits{};
+            ::GetTextExtentPoint32W(dc, L"WW", 2, &digits);
+            SIZE dash{};
+            ::GetTextExtentPoint32W(dc, L" - ", 3, &dash);
+            octetWidth_ = digits.cx + 2 * ::GetSystemMetrics(SM_CXEDGE) + digits.cx / 3;
+            dashWidth_ = dash.cx;
+        }
+        ::ReleaseDC(Handle(), dc);
+    }
 }
 
 int MACAddressWindow::PreferredWidth() const {
@@ -101,7 +91,7 @@ int MACAddressWindow::PreferredWidth() const {
 }
 
 void MACAddressWindow::Move(int x, int y, int height) {
-    ::MoveWindow(container_, x, y, PreferredWidth(), height, TRUE);
+    ::MoveWindow(Handle(), x, y, PreferredWidth(), height, TRUE);
     int left = 0;
     for (size_t i = 0; i < edits_.size(); ++i) {
         ::MoveWindow(edits_[i], left, 0, octetWidth_, height, TRUE);
@@ -115,14 +105,12 @@ void MACAddressWindow::Move(int x, int y, int height) {
 }
 
 std::string MACAddressWindow::OctetText(int octet) const {
-    wchar_t buffer[8] = {};
-    ::GetWindowTextW(Octet(octet), buffer, 8);
-    return vexav6::win32::Narrow(buffer);
+    return GetText(Octet(octet));
 }
 
 void MACAddressWindow::SetOctetText(int octet, const std::string& text) {
     writing_ = true;
-    ::SetWindowTextW(Octet(octet), vexav6::win32::Widen(text).c_str());
+    SetText(Octet(octet), text);
     writing_ = false;
 }
 
@@ -162,31 +150,32 @@ int MACAddressWindow::OctetOf(HWND edit) const {
     return -1;
 }
 
-LRESULT CALLBACK MACAddressWindow::ContainerProc(HWND window, UINT message, WPARAM wParam,
-                                                 LPARAM lParam) noexcept {
-    MACAddressWindow* self = Self(window);
-    try {
-        if (self != nullptr && message == WM_COMMAND && HIWORD(wParam) == EN_CHANGE) {
-            const int octet = self->OctetOf(reinterpret_cast<HWND>(lParam));
-            if (octet >= 0 && !self->writing_) {
-                self->machine_->OnOctetChanged(octet);
+LRESULT MACAddressWindow::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
+    switch (message) {
+        case WM_COMMAND:
+            if (HIWORD(wParam) == EN_CHANGE && machine_ != nullptr && !writing_) {
+                const int octet = OctetOf(reinterpret_cast<HWND>(lParam));
+                if (octet >= 0) {
+                    machine_->OnOctetChanged(octet);
+                }
             }
             return 0;
-        }
-        if (self != nullptr && message == WM_SETFOCUS) {
+        case WM_SETFOCUS:
             // Tabbing into the box lands on its first octet.
-            ::SetFocus(self->edits_[0]);
+            ::SetFocus(edits_[0]);
             return 0;
+        case WM_ERASEBKGND: {
+            RECT client{};
+            ::GetClientRect(Handle(), &client);
+            ::FillRect(reinterpret_cast<HDC>(wParam), &client, PanelBackgroundBrush());
+            return 1;
         }
-        if (message == WM_CTLCOLORSTATIC) {
-            return ::DefWindowProcW(::GetParent(window), message, wParam, lParam);
-        }
-    } catch (...) {
-        if (self != nullptr && self->onException) {
-            self->onException();
-        }
+        case WM_CTLCOLORSTATIC:
+            // The dashes draw on the panel's background.
+            return ::SendMessageW(::GetParent(Handle()), message, wParam, lParam);
+        default:
+            return Default(message, wParam, lParam);
     }
-    return ::DefWindowProcW(window, message, wParam, lParam);
 }
 
 LRESULT CALLBACK MACAddressWindow::EditProc(HWND window, UINT message, WPARAM wParam,
@@ -199,17 +188,21 @@ LRESULT CALLBACK MACAddressWindow::EditProc(HWND window, UINT message, WPARAM wP
     try {
         return self->OnEditMessage(octet, window, message, wParam, lParam);
     } catch (...) {
-        if (self->onException) {
-            self->onException();
+        try {
+            self->Report(CurrentExceptionAsError());
+        } catch (...) {
+            // Nothing may leave a window procedure.
         }
     }
-    return ::CallWindowProcW(self->editProcs_[static_cast<size_t>(octet)], window, message, wParam,
-                             lParam);
+    return 0;
 }
 
 LRESULT MACAddressWindow::OnEditMessage(int octet, HWND edit, UINT message, WPARAM wParam,
                                         LPARAM lParam) {
     const WNDPROC original = editProcs_[static_cast<size_t>(octet)];
+    if (machine_ == nullptr) {
+        return ::CallWindowProcW(original, edit, message, wParam, lParam);
+    }
     switch (message) {
         case WM_CHAR:
             if (machine_->OnChar(octet, static_cast<char32_t>(wParam))) {

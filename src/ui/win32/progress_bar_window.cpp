@@ -1,7 +1,5 @@
 #include "ui/win32/progress_bar_window.h"
 
-#include "ui/win32/window_support.h"
-
 namespace vexav6::ui::win32 {
 namespace {
 
@@ -9,29 +7,22 @@ constexpr const wchar_t* kClass = L"Vexav6.ProgressBar";
 
 }  // namespace
 
-bool ProgressBarWindow::Create(HWND parent, int controlId) {
-    if (!RegisterClassOnce(kClass, &WindowProc, COLOR_WINDOW)) {
-        return false;
-    }
-    window_ = ::CreateWindowExW(WS_EX_STATICEDGE, kClass, L"", WS_CHILD | WS_VISIBLE, 0, 0, 10, 10,
-                                parent, reinterpret_cast<HMENU>(static_cast<INT_PTR>(controlId)),
-                                ::GetModuleHandleW(nullptr), nullptr);
-    if (window_ != nullptr) {
-        ::SetWindowLongPtrW(window_, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(this));
-    }
-    return window_ != nullptr;
+void ProgressBarWindow::Create(HWND parent, int controlId) {
+    RegisterClass(kClass);
+    CreateHandle(kClass, "", WS_CHILD | WS_VISIBLE, WS_EX_STATICEDGE, 0, 0, 10, 10, parent,
+                 reinterpret_cast<HMENU>(static_cast<INT_PTR>(controlId)));
 }
 
 void ProgressBarWindow::SetPercent(int16_t percent) {
-    if (bar_.SetPercent(percent) && window_ != nullptr) {
-        ::InvalidateRect(window_, nullptr, FALSE);
-        ::UpdateWindow(window_);
+    if (bar_.SetPercent(percent) && Handle() != nullptr) {
+        ::InvalidateRect(Handle(), nullptr, FALSE);
+        ::UpdateWindow(Handle());
     }
 }
 
 void ProgressBarWindow::Paint(HDC dc) const {
     RECT client{};
-    ::GetClientRect(window_, &client);
+    ::GetClientRect(Handle(), &client);
     RECT filled = client;
     filled.right = client.left + bar_.FilledWidth(client.right - client.left);
     RECT rest = client;
@@ -40,20 +31,20 @@ void ProgressBarWindow::Paint(HDC dc) const {
     ::FillRect(dc, &rest, ::GetSysColorBrush(COLOR_WINDOW));
 }
 
-LRESULT CALLBACK ProgressBarWindow::WindowProc(HWND window, UINT message, WPARAM wParam,
-                                               LPARAM lParam) noexcept {
-    const auto* self = SelfOf<const ProgressBarWindow>(window);
-    if (self != nullptr && message == WM_PAINT) {
-        PAINTSTRUCT paint{};
-        HDC dc = ::BeginPaint(window, &paint);
-        self->Paint(dc);
-        ::EndPaint(window, &paint);
-        return 0;
+LRESULT ProgressBarWindow::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
+    switch (message) {
+        case WM_PAINT: {
+            PAINTSTRUCT paint{};
+            const HDC dc = ::BeginPaint(Handle(), &paint);
+            Paint(dc);
+            ::EndPaint(Handle(), &paint);
+            return 0;
+        }
+        case WM_ERASEBKGND:
+            return 1;  // Paint covers every pixel
+        default:
+            return Default(message, wParam, lParam);
     }
-    if (message == WM_ERASEBKGND) {
-        return 1;
-    }
-    return ::DefWindowProcW(window, message, wParam, lParam);
 }
 
 }  // namespace vexav6::ui::win32

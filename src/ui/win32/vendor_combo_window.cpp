@@ -2,8 +2,10 @@
 
 #include <algorithm>
 
+#include "base/error.h"
 #include "platform/win32/wide_text.h"
-#include "ui/win32/window_support.h"
+#include "ui/win32/controls.h"
+#include "ui/win32/gdi.h"
 
 namespace vexav6::ui::win32 {
 namespace {
@@ -22,57 +24,56 @@ VendorComboWindow* Self(HWND window) {
 
 }  // namespace
 
+VendorComboWindow::VendorComboWindow(const Platform& platform)
+    : Window(platform), popup_(platform, *this) {}
+
 VendorComboWindow::~VendorComboWindow() {
-    if (popup_ != nullptr && ::IsWindow(popup_)) {
-        ::DestroyWindow(popup_);
+    if (edit_ != nullptr && ::IsWindow(edit_)) {
+        ::SetWindowLongPtrW(edit_, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(editProc_));
+        ::RemovePropW(edit_, kSelf);
     }
-    for (const HWND window : {container_, edit_, list_}) {
-        if (window != nullptr && ::IsWindow(window)) {
-            ::RemovePropW(window, kSelf);
-        }
+    if (list_ != nullptr && ::IsWindow(list_)) {
+        ::SetWindowLongPtrW(list_, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(listProc_));
+        ::RemovePropW(list_, kSelf);
     }
 }
 
-bool VendorComboWindow::Create(HWND parent, int controlId, HFONT font) {
-    if (!RegisterClassOnce(kContainerClass, &ContainerProc, COLOR_WINDOW) ||
-        !RegisterClassOnce(kPopupClass, &PopupProc, COLOR_WINDOW, IDC_ARROW, CS_DROPSHADOW)) {
-        return false;
+void VendorComboWindow::Popup::Create(HWND owner) {
+    RegisterClass(kPopupClass, CS_DROPSHADOW);
+    CreateHandle(kPopupClass, "", WS_POPUP | WS_BORDER, WS_EX_TOOLWINDOW | WS_EX_NOACTIVATE, 0, 0,
+                 10, 10, owner);
+}
+
+LRESULT VendorComboWindow::Popup::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
+    switch (message) {
+        case WM_MOUSEACTIVATE:
+            return MA_NOACTIVATE;
+        case WM_MEASUREITEM:
+            reinterpret_cast<MEASUREITEMSTRUCT*>(lParam)->itemHeight =
+                static_cast<UINT>(owner_.RowHeight());
+            return TRUE;
+        case WM_DRAWITEM:
+            owner_.DrawRow(*reinterpret_cast<const DRAWITEMSTRUCT*>(lParam));
+            return TRUE;
+        default:
+            return Default(message, wParam, lParam);
     }
+}
+
+void VendorComboWindow::Create(HWND parent, int controlId, HFONT font) {
     font_ = font;
-    const HINSTANCE instance = ::GetModuleHandleW(nullptr);
-    container_ = ::CreateWindowExW(WS_EX_CONTROLPARENT | WS_EX_CLIENTEDGE, kContainerClass, L"",
-                                   WS_CHILD | WS_VISIBLE | WS_TABSTOP, 0, 0, 10, 10, parent,
-                                   reinterpret_cast<HMENU>(static_cast<INT_PTR>(controlId)),
-                                   instance, nullptr);
-    if (container_ == nullptr) {
-        return false;
-    }
-    ::SetPropW(container_, kSelf, this);
-    edit_ = ::CreateWindowExW(
-        0, L"EDIT", L"", WS_CHILD | WS_VISIBLE | WS_TABSTOP | ES_AUTOHSCROLL, 0, 0, 10, 10,
-        container_, reinterpret_cast<HMENU>(static_cast<INT_PTR>(kEditId)), instance, nullptr);
-    button_ = ::CreateWindowExW(
-        0, L"BUTTON", L"", WS_CHILD | WS_VISIBLE | BS_OWNERDRAW, 0, 0, 10, 10, container_,
-        reinterpret_cast<HMENU>(static_cast<INT_PTR>(kButtonId)), instance, nullptr);
+    RegisterClass(kContainerClass);
+    CreateHandle(kContainerClass, "", WS_CHILD | WS_VISIBLE | WS_TABSTOP,
+                 WS_EX_CONTROLPARENT | WS_EX_CLIENTEDGE, 0, 0, 10, 10, parent,
+                 reinterpret_cast<HMENU>(static_cast<INT_PTR>(controlId)));
+    edit_ = CreateControl(Handle(), L"EDIT", "", WS_TABSTOP | ES_AUTOHSCROLL, 0, kEditId, font);
+    button_ = CreateControl(Handle(), L"BUTTON", "", BS_OWNERDRAW, 0, kButtonId, nullptr);
     // The popup belongs to the top-level window, so it moves above it and goes with it.
-    popup_ = ::CreateWindowExW(WS_EX_TOOLWINDOW | WS_EX_NOACTIVATE, kPopupClass, L"",
-                               WS_POPUP | WS_BORDER, 0, 0, 10, 10, ::GetAncestor(parent, GA_ROOT),
-                               nullptr, instance, nullptr);
-    if (edit_ == nullptr || button_ == nullptr || popup_ == nullptr) {
-        return false;
-    }
-    ::SetPropW(popup_, kSelf, this);
-    list_ = ::CreateWindowExW(0, L"LISTBOX", L"",
-                              WS_CHILD | WS_VISIBLE | WS_VSCROLL | LBS_NODATA | LBS_OWNERDRAWFIXED |
-                                  LBS_NOINTEGRALHEIGHT | LBS_NOTIFY,
-                              0, 0, 10, 10, popup_,
-                              reinterpret_cast<HMENU>(static_cast<INT_PTR>(kListId)), instance,
-                              nullptr);
-    if (list_ == nullptr) {
-        return false;
-    }
-    ::SendMessageW(edit_, WM_SETFONT, reinterpret_cast<WPARAM>(font), FALSE);
-    ::SendMessageW(list_, WM_SETFONT, reinterpret_cast<WPARAM>(font), FALSE);
+    popup_.Create(::GetAncestor(parent, GA_ROOT));
+    list_ = CreateControl(
+        popup_.Handle(), L"LISTBOX", "",
+        WS_VSCROLL | LBS_NODATA | LBS_OWNERDRAWFIXED | LBS_NOINTEGRALHEIGHT | LBS_NOTIFY, 0,
+        kListId, font);
     ::SendMessageW(list_, LB_SETITEMHEIGHT, 0, RowHeight());
     ::SetPropW(edit_, kSelf, this);
     ::SetPropW(list_, kSelf, this);
@@ -80,26 +81,33 @@ bool VendorComboWindow::Create(HWND parent, int controlId, HFONT font) {
         ::SetWindowLongPtrW(edit_, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(&EditProc)));
     listProc_ = reinterpret_cast<WNDPROC>(
         ::SetWindowLongPtrW(list_, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(&ListProc)));
-    return true;
+}
+
+void VendorComboWindow::SetFont(HFONT font) {
+    font_ = font;
+    ::SendMessageW(edit_, WM_SETFONT, reinterpret_cast<WPARAM>(font), FALSE);
+    ::SendMessageW(list_, WM_SETFONT, reinterpret_cast<WPARAM>(font), FALSE);
+    ::SendMessageW(list_, LB_SETITEMHEIGHT, 0, RowHeight());
 }
 
 int VendorComboWindow::RowHeight() const {
     int height = 16;
-    if (HDC dc = ::GetDC(container_)) {
-        const HGDIOBJ old = ::SelectObject(dc, font_);
+    if (HDC dc = ::GetDC(Handle())) {
         TEXTMETRICW metrics{};
-        ::GetTextMetricsW(dc, &metrics);
-        ::SelectObject(dc, old);
-        ::ReleaseDC(container_, dc);
+        {
+            const SelectObjectScope selected(dc, font_);
+            ::GetTextMetricsW(dc, &metrics);
+        }
+        ::ReleaseDC(Handle(), dc);
         height = metrics.tmHeight + 2;
     }
     return height;
 }
 
 void VendorComboWindow::Move(int x, int y, int width, int height) {
-    ::MoveWindow(container_, x, y, width, height, TRUE);
+    ::MoveWindow(Handle(), x, y, width, height, TRUE);
     RECT client{};
-    ::GetClientRect(container_, &client);
+    ::GetClientRect(Handle(), &client);
     const int buttonWidth = ::GetSystemMetrics(SM_CXVSCROLL);
     const int textHeight = RowHeight();
     ::MoveWindow(edit_, 2, std::max(0, static_cast<int>(client.bottom - textHeight) / 2),
@@ -114,11 +122,7 @@ void VendorComboWindow::SetText(const std::string& text) {
 }
 
 std::string VendorComboWindow::Text() const {
-    const int length = ::GetWindowTextLengthW(edit_);
-    std::wstring text(static_cast<size_t>(length) + 1, L'\0');
-    ::GetWindowTextW(edit_, text.data(), length + 1);
-    text.resize(static_cast<size_t>(length));
-    return vexav6::win32::Narrow(text);
+    return GetText(edit_);
 }
 
 void VendorComboWindow::ShowRows(size_t rows, size_t highlighted) {
@@ -132,7 +136,7 @@ void VendorComboWindow::ShowRows(size_t rows, size_t highlighted) {
 }
 
 bool VendorComboWindow::Dropped() const {
-    return ::IsWindowVisible(popup_) != FALSE;
+    return ::IsWindowVisible(popup_.Handle()) != FALSE;
 }
 
 int VendorComboWindow::Highlighted() const {
@@ -141,12 +145,12 @@ int VendorComboWindow::Highlighted() const {
 
 void VendorComboWindow::Drop(bool dropped) {
     if (!dropped) {
-        ::ShowWindow(popup_, SW_HIDE);
+        ::ShowWindow(popup_.Handle(), SW_HIDE);
         ::InvalidateRect(button_, nullptr, TRUE);
         return;
     }
     RECT box{};
-    ::GetWindowRect(container_, &box);
+    ::GetWindowRect(Handle(), &box);
     const int border = 2 * ::GetSystemMetrics(SM_CYBORDER);
     const int height = kVisibleRows * RowHeight() + border;
     // Below the box, or above it when the screen ends first.
@@ -158,10 +162,10 @@ void VendorComboWindow::Drop(bool dropped) {
     if (top + height > info.rcWork.bottom && box.top - height >= info.rcWork.top) {
         top = box.top - height;
     }
-    ::SetWindowPos(popup_, HWND_TOP, box.left, top, box.right - box.left, height,
+    ::SetWindowPos(popup_.Handle(), HWND_TOP, box.left, top, box.right - box.left, height,
                    SWP_NOACTIVATE | SWP_SHOWWINDOW);
     RECT client{};
-    ::GetClientRect(popup_, &client);
+    ::GetClientRect(popup_.Handle(), &client);
     ::MoveWindow(list_, 0, 0, client.right, client.bottom, TRUE);
     ::InvalidateRect(button_, nullptr, TRUE);
 }
@@ -196,33 +200,28 @@ void VendorComboWindow::DrawRow(const DRAWITEMSTRUCT& item) {
                ::GetSysColorBrush(selected ? COLOR_HIGHLIGHT : COLOR_WINDOW));
     ::SetBkMode(item.hDC, TRANSPARENT);
     ::SetTextColor(item.hDC, ::GetSysColor(selected ? COLOR_HIGHLIGHTTEXT : COLOR_WINDOWTEXT));
-    const HGDIOBJ old = ::SelectObject(item.hDC, font_);
+    const SelectObjectScope font(item.hDC, font_);
     const std::wstring text =
         rowText ? vexav6::win32::Widen(rowText(static_cast<size_t>(item.itemID))) : L"";
     RECT area = item.rcItem;
     area.left += 3;
     ::DrawTextW(item.hDC, text.c_str(), static_cast<int>(text.size()), &area,
                 DT_SINGLELINE | DT_VCENTER | DT_NOPREFIX | DT_END_ELLIPSIS);
-    ::SelectObject(item.hDC, old);
 }
 
-LRESULT CALLBACK VendorComboWindow::ContainerProc(HWND window, UINT message, WPARAM wParam,
-                                                  LPARAM lParam) noexcept {
-    VendorComboWindow* self = Self(window);
-    if (self == nullptr) {
-        return ::DefWindowProcW(window, message, wParam, lParam);
+void VendorComboWindow::DrawButton(const DRAWITEMSTRUCT& item) {
+    RECT area = item.rcItem;
+    UINT state = DFCS_SCROLLCOMBOBOX;
+    if ((item.itemState & ODS_SELECTED) != 0 || Dropped()) {
+        state |= DFCS_PUSHED;
     }
-    try {
-        return self->OnContainer(window, message, wParam, lParam);
-    } catch (...) {
-        if (self->onException) {
-            self->onException();
-        }
+    if (!::IsWindowEnabled(Handle())) {
+        state |= DFCS_INACTIVE;
     }
-    return 0;
+    ::DrawFrameControl(item.hDC, &area, DFC_SCROLL, state);
 }
 
-LRESULT VendorComboWindow::OnContainer(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
+LRESULT VendorComboWindow::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
     switch (message) {
         case WM_COMMAND:
             if (LOWORD(wParam) == kEditId && HIWORD(wParam) == EN_CHANGE && !settingText_ &&
@@ -235,20 +234,16 @@ LRESULT VendorComboWindow::OnContainer(HWND window, UINT message, WPARAM wParam,
                 ::SetFocus(edit_);
             }
             return 0;
-        case WM_DRAWITEM: {
-            const auto& item = *reinterpret_cast<const DRAWITEMSTRUCT*>(lParam);
-            if (item.CtlID == kButtonId) {
-                RECT area = item.rcItem;
-                UINT state = DFCS_SCROLLCOMBOBOX;
-                if ((item.itemState & ODS_SELECTED) != 0 || Dropped()) {
-                    state |= DFCS_PUSHED;
-                }
-                if (!::IsWindowEnabled(container_)) {
-                    state |= DFCS_INACTIVE;
-                }
-                ::DrawFrameControl(item.hDC, &area, DFC_SCROLL, state);
+        case WM_DRAWITEM:
+            if (reinterpret_cast<const DRAWITEMSTRUCT*>(lParam)->CtlID == kButtonId) {
+                DrawButton(*reinterpret_cast<const DRAWITEMSTRUCT*>(lParam));
             }
             return TRUE;
+        case WM_ERASEBKGND: {
+            RECT client{};
+            ::GetClientRect(Handle(), &client);
+            ::FillRect(reinterpret_cast<HDC>(wParam), &client, ::GetSysColorBrush(COLOR_WINDOW));
+            return 1;
         }
         case WM_SETFOCUS:
             ::SetFocus(edit_);
@@ -258,39 +253,7 @@ LRESULT VendorComboWindow::OnContainer(HWND window, UINT message, WPARAM wParam,
             ::EnableWindow(button_, static_cast<BOOL>(wParam));
             return 0;
         default:
-            return ::DefWindowProcW(window, message, wParam, lParam);
-    }
-}
-
-LRESULT CALLBACK VendorComboWindow::PopupProc(HWND window, UINT message, WPARAM wParam,
-                                              LPARAM lParam) noexcept {
-    VendorComboWindow* self = Self(window);
-    if (self == nullptr) {
-        return ::DefWindowProcW(window, message, wParam, lParam);
-    }
-    try {
-        return self->OnPopup(window, message, wParam, lParam);
-    } catch (...) {
-        if (self->onException) {
-            self->onException();
-        }
-    }
-    return 0;
-}
-
-LRESULT VendorComboWindow::OnPopup(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
-    switch (message) {
-        case WM_MOUSEACTIVATE:
-            return MA_NOACTIVATE;
-        case WM_MEASUREITEM:
-            reinterpret_cast<MEASUREITEMSTRUCT*>(lParam)->itemHeight =
-                static_cast<UINT>(RowHeight());
-            return TRUE;
-        case WM_DRAWITEM:
-            DrawRow(*reinterpret_cast<const DRAWITEMSTRUCT*>(lParam));
-            return TRUE;
-        default:
-            return ::DefWindowProcW(window, message, wParam, lParam);
+            return Default(message, wParam, lParam);
     }
 }
 
@@ -303,8 +266,10 @@ LRESULT CALLBACK VendorComboWindow::EditProc(HWND window, UINT message, WPARAM w
     try {
         return self->OnEdit(window, message, wParam, lParam);
     } catch (...) {
-        if (self->onException) {
-            self->onException();
+        try {
+            self->Report(CurrentExceptionAsError());
+        } catch (...) {
+            // Nothing may leave a window procedure.
         }
     }
     return 0;
@@ -382,8 +347,10 @@ LRESULT CALLBACK VendorComboWindow::ListProc(HWND window, UINT message, WPARAM w
     try {
         return self->OnList(window, message, wParam, lParam);
     } catch (...) {
-        if (self->onException) {
-            self->onException();
+        try {
+            self->Report(CurrentExceptionAsError());
+        } catch (...) {
+            // Nothing may leave a window procedure.
         }
     }
     return 0;

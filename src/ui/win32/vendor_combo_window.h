@@ -1,11 +1,13 @@
 #pragma once
 
-#include "platform/win32/windows_include.h"
-
 #include <cstddef>
 #include <functional>
 #include <string>
 #include <string_view>
+
+#include "platform/platform.h"
+#include "platform/win32/windows_include.h"
+#include "ui/win32/window.h"
 
 namespace vexav6::ui::win32 {
 
@@ -16,18 +18,19 @@ namespace vexav6::ui::win32 {
 //
 // Keys in the edit part: Down, Up, PgDn, PgUp open the list and move its highlight, Enter picks
 // the highlighted row, Escape closes the list, F4 and Alt+Down open or close it.
-class VendorComboWindow {
+class VendorComboWindow : public Window {
   public:
-    VendorComboWindow() = default;
-    ~VendorComboWindow();
-    VendorComboWindow(const VendorComboWindow&) = delete;
-    VendorComboWindow& operator=(const VendorComboWindow&) = delete;
+    explicit VendorComboWindow(const Platform& platform);
+    // Gives the edit and the list their own procedures back.
+    ~VendorComboWindow() override;
 
-    bool Create(HWND parent, int controlId, HFONT font);
+    void Create(HWND parent, int controlId, HFONT font);
+    // A new font (a DPI change) for the edit part and the rows.
+    void SetFont(HFONT font);
     void Move(int x, int y, int width, int height);
-    HWND Handle() const { return container_; }
     HWND Edit() const { return edit_; }
     HWND List() const { return list_; }
+    HWND DropDown() const { return popup_.Handle(); }
 
     // Sets the edit part's text without raising onTyped.
     void SetText(const std::string& text);
@@ -44,27 +47,38 @@ class VendorComboWindow {
     std::function<void(size_t row)> onChosen;
     // The text of a row, for drawing it.
     std::function<std::string_view(size_t row)> rowText;
-    // An exception met inside a window procedure.
-    std::function<void()> onException;
+
+  protected:
+    LRESULT HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) override;
 
   private:
-    static LRESULT CALLBACK ContainerProc(HWND, UINT, WPARAM, LPARAM) noexcept;
-    static LRESULT CALLBACK PopupProc(HWND, UINT, WPARAM, LPARAM) noexcept;
+    // The popup that holds the list; it never takes the activation from the main window.
+    class Popup : public Window {
+      public:
+        Popup(const Platform& platform, VendorComboWindow& owner)
+            : Window(platform), owner_(owner) {}
+        void Create(HWND owner);
+
+      protected:
+        LRESULT HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) override;
+
+      private:
+        VendorComboWindow& owner_;
+    };
+
     static LRESULT CALLBACK EditProc(HWND, UINT, WPARAM, LPARAM) noexcept;
     static LRESULT CALLBACK ListProc(HWND, UINT, WPARAM, LPARAM) noexcept;
-    LRESULT OnContainer(HWND, UINT, WPARAM, LPARAM);
-    LRESULT OnPopup(HWND, UINT, WPARAM, LPARAM);
     LRESULT OnEdit(HWND, UINT, WPARAM, LPARAM);
     LRESULT OnList(HWND, UINT, WPARAM, LPARAM);
     void MoveHighlight(int rows);
     void Choose(int row);
+    void DrawButton(const DRAWITEMSTRUCT& item);
     void DrawRow(const DRAWITEMSTRUCT& item);
     int RowHeight() const;
 
-    HWND container_ = nullptr;
+    Popup popup_;
     HWND edit_ = nullptr;
     HWND button_ = nullptr;
-    HWND popup_ = nullptr;
     HWND list_ = nullptr;
     WNDPROC editProc_ = nullptr;
     WNDPROC listProc_ = nullptr;
