@@ -20,6 +20,7 @@ WindowBench::WindowBench() : platform(machine.GetPlatform()) {
     ui::win32::InitCommonControls();
     machine.system.programFolder = folder.Str();
     machine.system.programFile = folder.File("vexav6.exe");
+    WritePresetFileAssociation(machine);
 }
 
 WindowBench::~WindowBench() {
