@@ -86,7 +86,6 @@ int ChangeMACAddressWindow::TextWidth(int id) const {
 
 void ChangeMACAddressWindow::LayoutControls(Box client, const Scaler& px) {
     MoveBatch batch(12);
-    batch.Move(Control(kGroup), client);
     Box area = client;
     area.top += px(kCaption);
     area = area.Inset(px(kMargin), 0);
@@ -126,6 +125,10 @@ void ChangeMACAddressWindow::LayoutControls(Box client, const Scaler& px) {
     const int button = std::min(px(kButtonWidth), (buttons.Width() - px(kGap)) / 2);
     batch.Move(Control(kChange), buttons.TakeLeft(button, px(kGap)));
     batch.Move(Control(kRestore), buttons.TakeLeft(button));
+    // The group holds its controls and no more, as the details panel beside it does.
+    Box group = client;
+    group.bottom = std::min(client.bottom, buttons.bottom + px(kMargin) + px(2));
+    batch.Move(Control(kGroup), group);
 }
 
 void ChangeMACAddressWindow::SetVendorText(const std::string& text) {
