@@ -275,6 +275,17 @@ expect "association kept" "$(reg_value "HKCR\\$progid\\shell\\open\\command" "")
 scenario_end "an install into a folder without write access fails and changes nothing"
 
 # ---- silent uninstall ------------------------------------------------------------------------------
+# The program run above keeps a damaged settings file aside and saves its settings and presets
+# when it closes: the uninstaller must keep the user's files as they are now.
+rm -rf "$work/before-uninstall" && mkdir -p "$work/before-uninstall"
+user_files=()
+for path in "$program_files"/*; do
+    f=$(basename "$path")
+    case " ${files[*]} uninstall.exe " in *" $f "*) continue ;; esac
+    cp "$path" "$work/before-uninstall/$f"
+    user_files+=("$f")
+done
+expect_true "Office.kpf among the user's files" test -f "$work/before-uninstall/Office.kpf"
 # The uninstaller copies itself to the temporary folder and goes on from there: wait for it.
 wine "$program_dir\\uninstall.exe" /S </dev/null >/dev/null 2>&1
 for _ in $(seq 1 120); do
@@ -284,8 +295,8 @@ done
 for f in "${files[@]}" uninstall.exe; do
     expect_true "removed $f" test ! -e "$program_files/$f"
 done
-for f in Default.kpf vexav6.set Office.kpf; do
-    expect_true "kept $f" cmp "$program_files/$f" "$work/$f"
+for f in "${user_files[@]}"; do
+    expect_true "kept $f" cmp "$program_files/$f" "$work/before-uninstall/$f"
 done
 expect_true "uninstall key removed" bash -c "! wine reg query '$uninstall_key' >/dev/null 2>&1"
 expect_true "file type removed" bash -c "! wine reg query 'HKCR\\$progid' >/dev/null 2>&1"
