@@ -117,7 +117,14 @@ void VendorComboWindow::Move(int x, int y, int width, int height) {
 
 void VendorComboWindow::SetText(const std::string& text) {
     settingText_ = true;
-    ::SetWindowTextW(edit_, vexav6::win32::Widen(text).c_str());
+    const std::wstring wide = vexav6::win32::Widen(text);
+    ::SetWindowTextW(edit_, wide.c_str());
+    // The start of the text in view (the prefix and the name; a long address is cut at the
+    // right). With the focus here the whole text is selected, the caret at its start, so that
+    // typing replaces it.
+    const WPARAM anchor = ::GetFocus() == edit_ ? wide.size() : 0;
+    ::SendMessageW(edit_, EM_SETSEL, anchor, 0);
+    ::SendMessageW(edit_, EM_SCROLLCARET, 0, 0);
     settingText_ = false;
 }
 
