@@ -31,6 +31,7 @@ class FakeMainView : public frmMainView {
     }
     void HideWindow() override { visible = false; }
     bool IsWindowVisible() const override { return visible; }
+    bool IsWindowEnabled() const override { return windowEnabled; }
     void CloseWindow() override { closed = true; }
     void ShowSplash() override { splash = true; }
     void SplashProgress(int percent) override { progress.push_back(percent); }
@@ -57,6 +58,7 @@ class FakeMainView : public frmMainView {
     std::map<MainMenu, bool> checked;
     int tab = 0;
     bool visible = false;
+    bool windowEnabled = true;
     int shows = 0;
     bool closed = false;
     bool splash = false;

@@ -175,8 +175,12 @@ void frmCreatePresetWindow::CreateMACPage() {
           BS_AUTORADIOBUTTON);
     AddTo(0, C::OriginalMAC, L"BUTTON", "Use Original MAC Address", BS_AUTORADIOBUTTON);
     AddTo(0, C::CustomMAC, L"BUTTON", "Use Custom", BS_AUTORADIOBUTTON);
-    AddTo(0, C::MACBox, L"EDIT", "", ES_AUTOHSCROLL | ES_UPPERCASE | WS_GROUP);
-    ::SendMessageW(ControlOf(C::MACBox), EM_LIMITTEXT, 17, 0);
+    macBox_ = std::make_unique<MACAddressWindow>(GetPlatform());
+    macBox_->Create(pages_[0]->Handle(), kFirstControlId + static_cast<int>(C::MACBox),
+                    Fonts().Normal());
+    macMachine_ = std::make_unique<MACAddress>(*macBox_);
+    macBox_->Attach(*macMachine_);
+    ControlOf(C::MACBox) = macBox_->Handle();
 
     macFrames_[2] = AddStatic(0, L"BUTTON", "Internet Explorer HTTP Proxy", BS_GROUPBOX);
     AddTo(0, C::IncludeProxy, L"BUTTON", "Include Internet Explorer HTTP Proxy",
@@ -252,7 +256,8 @@ void frmCreatePresetWindow::LayoutMACPage(Box client, const Scaler& px) {
     move(C::OriginalMAC, mac.TakeTop(row));
     Box custom = mac.TakeTop(row);
     move(C::CustomMAC, custom.TakeLeft(px(96)));
-    move(C::MACBox, custom.TakeLeft(std::min(custom.Width(), px(150))));
+    const Box box = custom.CentredHeight(px(20));
+    macBox_->Move(box.left, box.top, box.Height());
 
     Box proxy = frame(macFrames_[2], 3);
     move(C::IncludeProxy, proxy.TakeTop(row));
@@ -290,11 +295,15 @@ void frmCreatePresetWindow::SetCaption(const std::string& caption) {
 }
 
 void frmCreatePresetWindow::SetText(PresetControl control, const std::string& text) {
-    win32::SetText(ControlOf(control), text);
+    if (control == C::MACBox) {
+        macMachine_->SetText(text);
+    } else {
+        win32::SetText(ControlOf(control), text);
+    }
 }
 
 std::string frmCreatePresetWindow::Text(PresetControl control) const {
-    return GetText(ControlOf(control));
+    return control == C::MACBox ? macMachine_->Text() : GetText(ControlOf(control));
 }
 
 void frmCreatePresetWindow::SetChecked(PresetControl control, bool checked) {
@@ -302,11 +311,15 @@ void frmCreatePresetWindow::SetChecked(PresetControl control, bool checked) {
 }
 
 void frmCreatePresetWindow::SetEnabled(PresetControl control, bool enabled) {
+    if (control == C::MACBox) {
+        macMachine_->SetEnabled(enabled);  // the octets grey out
+    }
     ::EnableWindow(ControlOf(control), enabled ? TRUE : FALSE);
 }
 
 void frmCreatePresetWindow::Focus(PresetControl control) {
-    ::SendMessageW(Handle(), WM_NEXTDLGCTL, reinterpret_cast<WPARAM>(ControlOf(control)), TRUE);
+    const HWND target = control == C::MACBox ? macBox_->Octet(0) : ControlOf(control);
+    ::SendMessageW(Handle(), WM_NEXTDLGCTL, reinterpret_cast<WPARAM>(target), TRUE);
 }
 
 void frmCreatePresetWindow::ShowTab(int tab) {

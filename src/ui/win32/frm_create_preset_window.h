@@ -5,7 +5,9 @@
 #include <string>
 
 #include "ui/frm_create_preset.h"
+#include "ui/mac_address.h"
 #include "ui/win32/dialog.h"
+#include "ui/win32/mac_address_window.h"
 #include "ui/win32/tab_page.h"
 
 namespace vexav6::ui::win32 {
@@ -75,6 +77,9 @@ class frmCreatePresetWindow : public Dialog, public frmCreatePresetView {
     HWND tab_ = nullptr;
     std::array<std::unique_ptr<PresetEditorPage>, kPresetEditorTabCount> pages_;
     std::array<HWND, kPresetControlCount> controls_{};
+    // The custom MAC address: the six-octet box and its key machine.
+    std::unique_ptr<MACAddressWindow> macBox_;
+    std::unique_ptr<MACAddress> macMachine_;
     // Frames and labels of the pages, in the order their layouts place them.
     std::array<HWND, 3> macFrames_{};
     std::array<HWND, 3> macLabels_{};

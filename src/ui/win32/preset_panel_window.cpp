@@ -40,22 +40,22 @@ void PresetPanelWindow::CreateControls() {
 }
 
 void PresetPanelWindow::LayoutControls(Box client, const Scaler& px) {
-    MoveBatch batch(7);
-    batch.Move(group_, client);
-    Box inside = client.Inset(px(10), 0);
-    inside.TakeTop(px(22));  // the group box caption
-    inside.TakeBottom(px(10));
-    // The buttons in a row under the lists, on the right.
-    Box buttons = inside.TakeBottom(px(kButtonHeight), px(kGap));
-    for (const int id : {kApplyId, kDeleteId, kEditId, kNewId}) {
-        batch.Move(Button(id), buttons.TakeRight(px(kButtonWidth), px(kGap)));
+    {
+        MoveBatch batch(7);
+        batch.Move(group_, client);
+        Box inside = client.Inset(px(10), 0);
+        inside.TakeTop(px(22));  // the group box caption
+        inside.TakeBottom(px(10));
+        // The buttons in a row under the lists, on the right.
+        Box buttons = inside.TakeBottom(px(kButtonHeight), px(kGap));
+        for (const int id : {kApplyId, kDeleteId, kEditId, kNewId}) {
+            batch.Move(Button(id), buttons.TakeRight(px(kButtonWidth), px(kGap)));
+        }
+        batch.Move(list_, inside.TakeLeft(std::min(inside.Width() / 2, px(kListWidth)), px(kGap)));
+        batch.Move(details_.Handle(), inside);
     }
-    const Box list = inside.TakeLeft(std::min(inside.Width() / 2, px(kListWidth)), px(kGap));
-    batch.Move(list_, list);
-    batch.Move(details_.Handle(), inside);
-    ::SendMessageW(list_, LVM_SETCOLUMNWIDTH, 0,
-                   std::max(px(40), list.Width() - 2 * ::GetSystemMetrics(SM_CXEDGE) -
-                                        ::GetSystemMetrics(SM_CXVSCROLL)));
+    // The one column fills the list once it has its size (no stray header end beside it).
+    ::SendMessageW(list_, LVM_SETCOLUMNWIDTH, 0, LVSCW_AUTOSIZE_USEHEADER);
 }
 
 // --- PresetPanelView ---
