@@ -269,6 +269,9 @@ TEST(MachineFileTest, BadFilesAreRefusedWithMessagesThatSayWhereAndWhat) {
     } cases[] = {
         {"{\"machineFile\": 1,\n \"devices\": [\n}",
          "bad.json: not valid JSON: parse error at line 3"},
+        // Valid JSON whose number no double holds: still the program's message, with the place.
+        {"{\"machineFile\": 1,\n \"clock\": 1e399}",
+         "bad.json: not usable JSON at line 2, column 15: 1e399 is too large a number"},
         {R"({"devices": []})", "bad.json: machineFile: is missing"},
         {R"({"machineFile": 2})", "machineFile: version 2 is not known"},
         {R"({"machineFile": 1, "windows": {"version": "ten"}})",
