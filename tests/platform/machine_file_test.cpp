@@ -4,6 +4,8 @@
 
 #include <algorithm>
 #include <filesystem>
+#include <fstream>
+#include <iterator>
 #include <string>
 #include <vector>
 
@@ -189,6 +191,24 @@ TEST(MachineFileTest, SavedMachineLoadsBackTheSameIncludingLiveOnlyChanges) {
     EXPECT_EQ(Ipv4Of(copy, kEthernetGuid).size(), 1u);
     EXPECT_EQ(nettext::FormatMac(copy.ipStack.FindInterface(kEthernetGuid)->mac),
               "04-D4-C4-5A-12-7E");
+}
+
+TEST(MachineFileTest, StoredIPv6AddressesKeepTheirOriginsThroughASave) {
+    // The network store may hold any origin numbers; the interface takes them as they stand and
+    // the saved file must carry them back.
+    std::string text;
+    {
+        std::ifstream in(Fixture("static-ip.json"), std::ios::binary);
+        text.assign(std::istreambuf_iterator<char>(in), {});
+    }
+    const std::string origins = "01 00 00 00 01 00 00 00 40 00";
+    ASSERT_NE(text.find(origins), std::string::npos);
+    text.replace(text.find(origins), origins.size(), "11 00 00 00 2A 00 00 00 40 00");
+    Machine original;
+    LoadMachineText(text, "static-ip.json", original);
+    Machine copy;
+    LoadMachineText(MachineText(original), "saved.json", copy);
+    EXPECT_EQ(MachineText(copy), MachineText(original));
 }
 
 TEST(MachineFileTest, SmallMachinesBehaveAsTheirWindowsVersions) {

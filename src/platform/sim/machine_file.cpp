@@ -912,10 +912,11 @@ SimIpStack::Interface LiveFromJson(const Reader& reader, const Json& json, const
         row.ifIndex = v6Index;
         row.onLinkPrefixLength =
             static_cast<uint8_t>(reader.Number(ipv6[i], "prefixLength", at, 0, 128));
+        // Any number the network store held: the interface took it from there as it stands.
         row.prefixOrigin =
-            static_cast<uint32_t>(reader.Number(ipv6[i], "prefixOrigin", at, 0, 16, 1));
+            static_cast<uint32_t>(reader.Number(ipv6[i], "prefixOrigin", at, 0, UINT32_MAX, 1));
         row.suffixOrigin =
-            static_cast<uint32_t>(reader.Number(ipv6[i], "suffixOrigin", at, 0, 16, 1));
+            static_cast<uint32_t>(reader.Number(ipv6[i], "suffixOrigin", at, 0, UINT32_MAX, 1));
         row.validLifetime = static_cast<uint32_t>(
             reader.Number(ipv6[i], "validLifetime", at, 0, UINT32_MAX, UINT32_MAX));
         row.preferredLifetime = static_cast<uint32_t>(
