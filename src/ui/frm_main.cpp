@@ -48,6 +48,8 @@ AdapterRow MakeAdapterRow(const AdapterInfo& adapter, bool enabled) {
 frmMain::frmMain(const Platform& platform, frmMainView& view)
     : platform_(platform),
       view_(view),
+      ipv4_(platform),
+      ipv6_(platform),
       presets_(platform),
       refreshTimer_(platform),
       // The windows behind these items belong to parts of the window mode still to come.
@@ -334,7 +336,9 @@ void frmMain::SelectAdapter(const std::shared_ptr<AdapterInfo>& adapter, bool on
     } else {
         details_.ClearData();
     }
-    // The MAC change panel and the IPv4 and IPv6 panels are handed the adapter here.
+    // The MAC change panel is handed the adapter here.
+    ipv4_.SetAdapter(adapter);
+    ipv6_.SetAdapter(adapter);
     presets_.SetAdapter(adapter, vendor_.get());
     UpdateDHCPMenus();
 }

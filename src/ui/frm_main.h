@@ -15,6 +15,8 @@
 #include "startup/command_line.h"
 #include "startup/hand_over.h"
 #include "system/timer.h"
+#include "ui/ipv4_panel.h"
+#include "ui/ipv6_panel.h"
 #include "ui/main_menu.h"
 #include "ui/network_adapter_info.h"
 #include "ui/network_monitor_panel.h"
@@ -155,6 +157,8 @@ class frmMain : public CommandLine::WindowAccess {
     NetworkAdapterInfo& Details() { return details_; }
     NetworkMonitorPanel& Monitor() { return monitor_; }
     PresetPanel& Presets() { return presets_; }
+    IPv4Panel& IPv4() { return ipv4_; }
+    IPv6Panel& IPv6() { return ipv6_; }
     const NICVendor* Vendors() const { return vendor_.get(); }
     const Settings* GetSettings() const { return settings_.get(); }
 
@@ -228,6 +232,8 @@ class frmMain : public CommandLine::WindowAccess {
     std::unique_ptr<NICVendor> vendor_;
     NetworkAdapterInfo details_;
     NetworkMonitorPanel monitor_;
+    IPv4Panel ipv4_;
+    IPv6Panel ipv6_;
     PresetPanel presets_;
     std::unique_ptr<HandOver::Receiver> receiver_;
     Timer refreshTimer_;

@@ -55,8 +55,20 @@ std::optional<int> DigitOf(int key) {
 
 }  // namespace
 
-IPPanel::IPPanel(const Platform& platform, IPPanelView& view, IPDialogHost& dialogs)
-    : platform_(platform), dialogs_(dialogs), view_(view) {}
+IPPanel::IPPanel(const Platform& platform) : platform_(platform) {}
+
+void IPPanel::AttachView(IPPanelView* view) {
+    view_ = view;
+    Show();
+}
+
+std::vector<int> IPPanel::SelectedRows(IPList list) const {
+    return view_ != nullptr ? view_->SelectedRows(list) : std::vector<int>{};
+}
+
+std::optional<int> IPPanel::CurrentRow(IPList list) const {
+    return view_ != nullptr ? view_->CurrentRow(list) : std::nullopt;
+}
 
 void IPPanel::SetAdapter(std::shared_ptr<AdapterInfo> adapter) {
     preset_.reset();
@@ -85,13 +97,16 @@ void IPPanel::Reload() {
 }
 
 void IPPanel::Show() {
-    view_.SetCaption(caption_);
+    if (view_ == nullptr) {
+        return;
+    }
+    view_->SetCaption(caption_);
     for (IPList list : kIPLists) {
         const ListState& state = State(list);
-        view_.SetRows(list, state.rows);
-        view_.SetColumnHeader(list, 0,
-                              HeaderTitle(list) + " (" + std::to_string(state.rows.size()) + ")");
-        view_.SetListEnabled(list, state.enabled);
+        view_->SetRows(list, state.rows);
+        view_->SetColumnHeader(list, 0,
+                               HeaderTitle(list) + " (" + std::to_string(state.rows.size()) + ")");
+        view_->SetListEnabled(list, state.enabled);
     }
 }
 
@@ -146,7 +161,10 @@ void IPPanel::PrepareGatewayBox(IPDialog& dialog) const {
 }
 
 bool IPPanel::Confirmed(IPDialog& dialog) {
-    dialogs_.ShowDialog(dialog);
+    if (dialogs_ == nullptr) {
+        return false;
+    }
+    dialogs_->ShowDialog(dialog);
     return dialog.DialogResult() == dialogresult::kConfirmed;
 }
 
@@ -237,16 +255,16 @@ bool IPPanel::KeyDown(IPList list, int key, bool ctrl, bool shift) {
 }
 
 void IPPanel::Copy(IPList list) {
-    std::optional<int> row = view_.CurrentRow(list);
+    std::optional<int> row = CurrentRow(list);
     if (!row) {
-        const std::vector<int> selected = view_.SelectedRows(list);
+        const std::vector<int> selected = SelectedRows(list);
         if (!selected.empty()) {
             row = selected.front();
         }
     }
     const std::vector<IPRow>& rows = State(list).rows;
     if (row && *row >= 0 && static_cast<size_t>(*row) < rows.size()) {
-        view_.CopyToClipboard(rows[static_cast<size_t>(*row)].front());
+        view_->CopyToClipboard(rows[static_cast<size_t>(*row)].front());
     }
 }
 
@@ -254,7 +272,7 @@ void IPPanel::Copy(IPList list) {
 // mode every removal is its own change of the machine, so a failure part-way leaves the earlier
 // ones done, and the reload shows exactly that; a preset's list changes only when all went well.
 void IPPanel::Remove(IPList list) {
-    const std::vector<int> selected = view_.SelectedRows(list);
+    const std::vector<int> selected = SelectedRows(list);
     if (selected.empty()) {
         return;
     }
@@ -283,7 +301,7 @@ void IPPanel::Remove(IPList list) {
 
 // DNS servers are only stored, as one list: the remaining rows are written as a whole.
 void IPPanel::RemoveNameServers() {
-    const std::vector<int> selected = view_.SelectedRows(IPList::DNS);
+    const std::vector<int> selected = SelectedRows(IPList::DNS);
     if (selected.empty()) {
         return;
     }
@@ -327,12 +345,12 @@ void IPPanel::Move(bool up) {
     std::vector<IPRow> rows = State(IPList::DNS).rows;
     const int count = static_cast<int>(rows.size());
     std::vector<bool> selected(rows.size(), false);
-    for (int row : view_.SelectedRows(IPList::DNS)) {
+    for (int row : SelectedRows(IPList::DNS)) {
         if (row >= 0 && row < count) {
             selected[static_cast<size_t>(row)] = true;
         }
     }
-    std::optional<int> current = view_.CurrentRow(IPList::DNS);
+    std::optional<int> current = CurrentRow(IPList::DNS);
     bool moved = false;
     auto swap = [&](int a, int b) {
         std::swap(rows[static_cast<size_t>(a)], rows[static_cast<size_t>(b)]);
@@ -373,14 +391,17 @@ void IPPanel::Move(bool up) {
             WriteNameServers(*adapter_, servers, true);
         }
         State(IPList::DNS).rows = rows;
-        view_.SetRows(IPList::DNS, rows);
+        if (view_ == nullptr) {
+            return;
+        }
+        view_->SetRows(IPList::DNS, rows);
         std::vector<int> nowSelected;
         for (int row = 0; row < count; ++row) {
             if (selected[static_cast<size_t>(row)]) {
                 nowSelected.push_back(row);
             }
         }
-        view_.SelectRows(IPList::DNS, nowSelected, current);
+        view_->SelectRows(IPList::DNS, nowSelected, current);
     });
 }
 

@@ -82,6 +82,12 @@ class IPPanel {
     IPPanel(const IPPanel&) = delete;
     IPPanel& operator=(const IPPanel&) = delete;
 
+    // Attaches the window (or detaches it with nullptr) and shows the panel in it. Without a window
+    // the panel has no selection to act on.
+    void AttachView(IPPanelView* view);
+    // Who shows the add and remove dialogs; without one every dialog counts as cancelled.
+    void SetDialogHost(IPDialogHost* dialogs) { dialogs_ = dialogs; }
+
     // Forgets any preset, keeps the adapter (none clears the panel) and loads from it.
     void SetAdapter(std::shared_ptr<AdapterInfo> adapter);
     // Forgets any adapter, keeps the preset and loads from it.
@@ -108,7 +114,7 @@ class IPPanel {
     bool KeyDown(IPList list, int key, bool ctrl, bool shift);
 
   protected:
-    IPPanel(const Platform& platform, IPPanelView& view, IPDialogHost& dialogs);
+    explicit IPPanel(const Platform& platform);
 
     struct ListState {
         std::vector<IPRow> rows;
@@ -173,8 +179,7 @@ class IPPanel {
     // After a change of the adapter or preset: refresh the adapter, then load.
     void RefreshAndReload();
 
-    const Platform& platform_;
-    IPDialogHost& dialogs_;
+    const Platform platform_;
     std::shared_ptr<AdapterInfo> adapter_;
     std::shared_ptr<Preset> preset_;
 
@@ -189,8 +194,11 @@ class IPPanel {
     void RemoveNameServers();
     void Move(bool up);
     void Copy(IPList list);
+    std::vector<int> SelectedRows(IPList list) const;
+    std::optional<int> CurrentRow(IPList list) const;
 
-    IPPanelView& view_;
+    IPPanelView* view_ = nullptr;
+    IPDialogHost* dialogs_ = nullptr;
     std::string caption_;
     std::array<ListState, 3> lists_;
 };

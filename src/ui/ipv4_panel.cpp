@@ -31,8 +31,9 @@ IPRow ServerRow(const std::string& server) {
 
 }  // namespace
 
-IPv4Panel::IPv4Panel(const Platform& platform, IPPanelView& view, IPDialogHost& dialogs)
-    : IPPanel(platform, view, dialogs) {}
+IPv4Panel::IPv4Panel(const Platform& platform) : IPPanel(platform) {
+    Reload();
+}
 
 std::vector<std::string> IPv4Panel::ColumnTitles(IPList list) const {
     switch (list) {

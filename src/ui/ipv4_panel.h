@@ -13,7 +13,7 @@ namespace vexav6::ui {
 // servers (IPv4DNS) of an adapter or a preset.
 class IPv4Panel : public IPPanel {
   public:
-    IPv4Panel(const Platform& platform, IPPanelView& view, IPDialogHost& dialogs);
+    explicit IPv4Panel(const Platform& platform);
 
     std::vector<std::string> ColumnTitles(IPList list) const override;
     std::string HeaderTitle(IPList list) const override;

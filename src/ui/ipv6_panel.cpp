@@ -39,8 +39,9 @@ std::array<uint8_t, 16> Bytes(const std::string& text) {
 
 }  // namespace
 
-IPv6Panel::IPv6Panel(const Platform& platform, IPPanelView& view, IPDialogHost& dialogs)
-    : IPPanel(platform, view, dialogs) {}
+IPv6Panel::IPv6Panel(const Platform& platform) : IPPanel(platform) {
+    Reload();
+}
 
 std::vector<std::string> IPv6Panel::ColumnTitles(IPList list) const {
     switch (list) {

@@ -15,7 +15,7 @@ namespace vexav6::ui {
 // server texts are typed into plain text boxes.
 class IPv6Panel : public IPPanel {
   public:
-    IPv6Panel(const Platform& platform, IPPanelView& view, IPDialogHost& dialogs);
+    explicit IPv6Panel(const Platform& platform);
 
     std::vector<std::string> ColumnTitles(IPList list) const override;
     std::string HeaderTitle(IPList list) const override;

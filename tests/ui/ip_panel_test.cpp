@@ -42,6 +42,11 @@ class IPPanelTest : public ::testing::Test {
   protected:
     // A static adapter and a DHCP adapter, both running with a cable.
     void SetUp() override {
+        for (ui::IPPanel* panel :
+             {static_cast<ui::IPPanel*>(&v4), static_cast<ui::IPPanel*>(&v6)}) {
+            panel->AttachView(&view);
+            panel->SetDialogHost(&dialogs);
+        }
         sim::AdapterSetup setup;
         setup.guid = kStatic;
         setup.driverKey = "{4D36E972-E325-11CE-BFC1-08002BE10318}\\0001";
@@ -151,8 +156,8 @@ class IPPanelTest : public ::testing::Test {
     Platform platform = machine.GetPlatform();
     FakePanelView view;
     ScriptedDialogs dialogs;
-    ui::IPv4Panel v4{platform, view, dialogs};
-    ui::IPv6Panel v6{platform, view, dialogs};
+    ui::IPv4Panel v4{platform};
+    ui::IPv6Panel v6{platform};
 };
 
 TEST_F(IPPanelTest, StaticAdapterChangesGoThroughTheAdapter) {

@@ -11,6 +11,7 @@
 #include "ui/win32/frm_cli_help_window.h"
 #include "ui/win32/frm_splash_window.h"
 #include "ui/win32/gdi.h"
+#include "ui/win32/ip_panel_window.h"
 #include "ui/win32/network_adapter_info_window.h"
 #include "ui/win32/network_monitor_panel_window.h"
 #include "ui/win32/panel.h"
@@ -70,6 +71,8 @@ class frmMainWindow : public Window, public frmMainView {
     NetworkAdapterInfoWindow& DetailsPanel() { return details_; }
     NetworkMonitorPanelWindow& TrafficPanel() { return traffic_; }
     PresetPanelWindow& PresetsPanel() { return presets_; }
+    IPv4PanelWindow& IPv4Panel() { return ipv4_; }
+    IPv6PanelWindow& IPv6Panel() { return ipv6_; }
     HWND Splash() const { return splash_ ? splash_->Handle() : nullptr; }
     struct MenuLocation {
         HMENU menu = nullptr;
@@ -112,6 +115,7 @@ class frmMainWindow : public Window, public frmMainView {
     void BuildMenu();
     void Layout();
     void LayoutDetailsTab(Box client, const Scaler& px);
+    void LayoutIPTab(Box client, const Scaler& px);
     void SizeColumns();
     void ShowPage(int tab);
     void ApplyDpi(UINT dpi);
@@ -125,6 +129,8 @@ class frmMainWindow : public Window, public frmMainView {
     std::array<std::unique_ptr<TabPage>, kTabCount> pages_;
     NetworkAdapterInfoWindow details_;
     NetworkMonitorPanelWindow traffic_;
+    IPv4PanelWindow ipv4_;
+    IPv6PanelWindow ipv6_;
     PresetPanelWindow presets_;
     std::unique_ptr<frmSplashWindow> splash_;
     std::vector<std::unique_ptr<frmCLIHelpWindow>> helpWindows_;
