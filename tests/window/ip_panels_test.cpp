@@ -6,6 +6,7 @@
 #include <gtest/gtest.h>
 
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "ipconfig/ipv4_support.h"
@@ -101,6 +102,18 @@ class IPPanelsTest : public WindowBench {
         Pump();
         ui::win32::Window::ModalShownHook() = nullptr;
         return opened;
+    }
+    // A key pressed in a modal dialog, run through its dialog manager as its loop does (Tab,
+    // Enter, Escape).
+    static void DialogKey(HWND dialog, UINT key) {
+        ::PostMessageW(::GetFocus(), WM_KEYDOWN, key, 1);
+        MSG message{};
+        while (::PeekMessageW(&message, nullptr, 0, 0, PM_REMOVE)) {
+            if (!::IsDialogMessageW(dialog, &message)) {
+                ::TranslateMessage(&message);
+                ::DispatchMessageW(&message);
+            }
+        }
     }
     static HWND Input(HWND dialog, ui::DialogControl control) {
         return ::GetDlgItem(dialog, IPDialogWindow::kFirstInputId + static_cast<int>(control));
@@ -199,6 +212,7 @@ TEST_F(IPPanelsTest, StaticAdapterTakesAddressesGatewaysAndDnsServers) {
             EXPECT_EQ(TextOf(Input(dialog, ui::DialogControl::Metric)), "0");
             Type("72.27.16.254");
             Retype(Input(dialog, ui::DialogControl::Metric), metric);
+            Screenshot(dialog, "ip-add-ipv4-gateway-dialog-metric-" + metric);
             Click(dialog, IDOK);
         };
     };
@@ -292,6 +306,73 @@ TEST_F(IPPanelsTest, DhcpAndDisconnectedAdaptersLimitAddresses) {
     EXPECT_EQ(Stored(kStaticGuid, "IPAddress"), (Strings{"172.27.16.1", "10.9.9.9"}));
     EXPECT_EQ(LiveIPv4(kStaticGuid), (Strings{"172.27.16.1"}));
     EXPECT_TRUE(machine.ui.Boxes().empty());
+
+    // IPv6 unbound from the adapter: grey lists that open no menu and take no keys.
+    const std::string linkage = "SYSTEM\\CurrentControlSet\\Services\\Tcpip6\\Linkage";
+    Strings bound =
+        machine.registry.GetMultiString(platform::RootKey::LocalMachine, linkage, "Bind").value();
+    std::erase(bound, std::string("\\Device\\") + kStaticGuid);
+    machine.registry.PutMultiString(platform::RootKey::LocalMachine, linkage, "Bind", bound);
+    Command(MainMenu::ActionRefresh);
+    ShowIPTab(kStatic);
+    EXPECT_EQ(TextOf(Window().IPv6Panel().Group()), "Internet Protocol v6 [Not Installed]");
+    for (IPList list : ui::kIPLists) {
+        EXPECT_FALSE(::IsWindowEnabled(V6(list)));
+        EXPECT_EQ(ListView_GetBkColor(V6(list)), ::GetSysColor(COLOR_BTNFACE));
+        EXPECT_EQ(::GetMenuItemCount(Window().IPv6Panel().ContextMenu(list).Get()), 0);
+    }
+    EXPECT_EQ(Header(V6(IPList::Address)), "Unicast IP Address (0)");
+    EXPECT_EQ(ListView_GetBkColor(V4(IPList::Address)), ::GetSysColor(COLOR_WINDOW));
+    EXPECT_FALSE(TypeIntoList(V6(IPList::Address), '2', [](HWND dialog) {
+        ::SendMessageW(dialog, WM_COMMAND, IDCANCEL, 0);
+    }));
+    Screenshot("ip-tab-static-adapter-link-down-ipv6-not-installed");
+}
+
+TEST_F(IPPanelsTest, DialogKeysAndMistypedEntriesChangeNothing) {
+    ShowIPTab(kStatic);
+    const Strings v4 = Column(V4(IPList::Address));
+    const Strings v6 = Column(V6(IPList::Address));
+    const size_t live6 = machine.ipStack.FindInterface(kStaticGuid)->ipv6.size();
+
+    // In the four-part box a number above 255 is emptied; Tab leaves the box for the mask, whose
+    // prefix follows it; Escape cancels.
+    EXPECT_TRUE(TypeIntoList(V4(IPList::Address), '9', [&](HWND dialog) {
+        const HWND address = Input(dialog, ui::DialogControl::Address);
+        const HWND mask = Input(dialog, ui::DialogControl::SubnetMask);
+        Type("99");
+        EXPECT_EQ(TextOf(::GetDlgItem(address, 1)), "");
+        Type("10.1.2.3");
+        EXPECT_EQ(TextOf(::GetDlgItem(address, 4)), "3");
+        DialogKey(dialog, VK_TAB);
+        EXPECT_EQ(::GetFocus(), ::GetDlgItem(mask, 1));
+        Type("255.255.0.0");
+        EXPECT_EQ(TextOf(Input(dialog, ui::DialogControl::Prefix)), "16");
+        DialogKey(dialog, VK_ESCAPE);
+    }));
+    EXPECT_EQ(Column(V4(IPList::Address)), v4);
+
+    // An IPv6 address with two "::", then a prefix of 129: each ends in a message, nothing
+    // changes.
+    const auto address6 = [&](const std::string& rest, const std::string& prefix) {
+        return [=, this](HWND dialog) {
+            Type(rest);
+            Retype(Input(dialog, ui::DialogControl::Prefix), prefix);
+            if (prefix == "129") {
+                Screenshot(dialog, "ip-add-ipv6-address-dialog-prefix-129");
+            }
+            DialogKey(dialog, VK_RETURN);
+        };
+    };
+    for (const auto& [rest, prefix] :
+         {std::pair<std::string, std::string>{"001:db8::1::5", "64"}, {"001:db8::77", "129"}}) {
+        machine.ui.ClearBoxes();
+        EXPECT_TRUE(TypeIntoList(V6(IPList::Address), '2', address6(rest, prefix)));
+        ASSERT_EQ(machine.ui.Boxes().size(), 1u) << rest;
+        EXPECT_EQ(Column(V6(IPList::Address)), v6);
+        EXPECT_EQ(machine.ipStack.FindInterface(kStaticGuid)->ipv6.size(), live6);
+    }
+    EXPECT_NE(machine.ui.Boxes()[0].text.find("from 0 to 128"), std::string::npos);
 }
 
 TEST_F(IPPanelsTest, RemovalFailingPartWayLeavesTheListTrueToTheMachine) {

@@ -126,9 +126,8 @@ void IPDialogWindow::Layout() {
     }
     if (dialog_.HasCheckBox()) {
         Box line = client.TakeTop(Px(kCheckHeight), Px(kGap));
-        if (!rows_.empty()) {
-            line.TakeLeft(Px(kLabelWidth));
-        }
+        // Under the inputs, or under the question's text.
+        line.TakeLeft(Px(rows_.empty() ? kIconSize + kGap : kLabelWidth));
         batch.Move(Control(kCheckBoxId), line);
     }
     Box buttons = client.TakeBottom(Px(kButtonHeight));

@@ -18,7 +18,7 @@ constexpr const wchar_t* kPanelProperty = L"Vexav6.IPPanelWindow";
 constexpr int kInset = 10;
 constexpr int kCaptionHeight = 22;
 constexpr int kListGap = 8;
-constexpr int kNumberColumn = 56;
+constexpr int kNumberColumn = 50;
 constexpr int kMaskColumn = 100;
 // The share of the width of the address and gateway lists, in percent; DNS takes the rest.
 constexpr int kAddressShare = 46;
