@@ -63,12 +63,11 @@ void IPPanelWindow::Bind(IPPanel& presenter) {
         }
         const std::vector<std::string> titles = presenter.ColumnTitles(list);
         for (size_t i = 0; i < titles.size(); ++i) {
-            const int width =
-                i == 0 ? px(120) : px(titles[i] == "Subnet Mask" ? kMaskColumn : kNumberColumn);
-            listview::AddColumn(control, static_cast<int>(i), titles[i], width,
+            listview::AddColumn(control, static_cast<int>(i), titles[i], px(120),
                                 i == 0 ? LVCFMT_LEFT : LVCFMT_RIGHT);
         }
     }
+    SizeFixedColumns(px);
     presenter.AttachView(this);
     presenter.SetDialogHost(this);
     Relayout();
@@ -99,6 +98,25 @@ void IPPanelWindow::LayoutControls(Box client, const Scaler& px) {
     // The columns follow the lists' new sizes, which the batch has applied by now.
     for (IPList list : kIPLists) {
         SizeColumns(list);
+    }
+}
+
+void IPPanelWindow::ApplyFonts(const UiFonts& fonts) {
+    SizeFixedColumns(Scaler(fonts.Dpi()));
+    Panel::ApplyFonts(fonts);
+}
+
+// The columns after the first have fixed widths in units.
+void IPPanelWindow::SizeFixedColumns(const Scaler& px) {
+    if (presenter_ == nullptr) {
+        return;
+    }
+    for (IPList list : kIPLists) {
+        const std::vector<std::string> titles = presenter_->ColumnTitles(list);
+        for (size_t i = 1; i < titles.size(); ++i) {
+            ::SendMessageW(List(list), LVM_SETCOLUMNWIDTH, static_cast<WPARAM>(i),
+                           px(titles[i] == "Subnet Mask" ? kMaskColumn : kNumberColumn));
+        }
     }
 }
 

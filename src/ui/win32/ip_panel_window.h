@@ -37,6 +37,9 @@ class IPPanelWindow : public Panel, public IPPanelView, public IPDialogHost {
     // The context menu of a list as it would open now (the test bench reads it).
     ScopedMenu ContextMenu(IPList list) const;
 
+    // New fonts after a DPI change: the columns follow the new scale.
+    void ApplyFonts(const UiFonts& fonts) override;
+
     // --- IPPanelView ---
     void SetCaption(const std::string& caption) override;
     void SetRows(IPList list, const std::vector<IPRow>& rows) override;
@@ -63,6 +66,7 @@ class IPPanelWindow : public Panel, public IPPanelView, public IPDialogHost {
     std::optional<IPList> ListOf(HWND window) const;
     void ShowContextMenu(IPList list, LPARAM at);
     void SizeColumns(IPList list);
+    void SizeFixedColumns(const Scaler& px);
 
     IPPanel* presenter_ = nullptr;
     HWND group_ = nullptr;
