@@ -20,6 +20,8 @@ constexpr int kDefaultHeight = 700;
 constexpr int kMinWidth = 760;
 constexpr int kMinHeight = 560;
 constexpr int kMargin = 8;
+constexpr int kDetailsMinWidth = 420;
+constexpr int kMacPanelMinWidth = 300;
 constexpr int kTrafficWidth = 280;
 constexpr int kMinListHeight = 110;
 // The list's share of the height above the tabs, in percent.
@@ -49,6 +51,7 @@ void StackBelow(HWND window, HWND above) {
 frmMainWindow::frmMainWindow(const Platform& platform)
     : Window(platform),
       details_(platform),
+      macPanel_(platform),
       traffic_(platform),
       ipv4_(platform),
       ipv6_(platform),
@@ -80,6 +83,8 @@ void frmMainWindow::Create() {
     CreateControls();
     presenter_ = std::make_unique<frmMain>(GetPlatform(), *this);
     presenter_->Details().AttachView(&details_);
+    macPanel_.Attach(presenter_->AttachMACPanel(macPanel_, macPanel_.MACAddressBox()));
+    ConnectSmallWindows();
     presenter_->Monitor().AttachView(&traffic_);
     presenter_->Presets().AttachView(&presets_);
     ipv4_.Bind(presenter_->IPv4());
@@ -125,6 +130,8 @@ void frmMainWindow::CreateControls() {
     };
     details_.Create(pages_[kDetailsTab]->Handle(), *fonts_);
     ::ShowWindow(details_.Handle(), SW_SHOW);
+    macPanel_.Create(pages_[kDetailsTab]->Handle(), *fonts_);
+    ::ShowWindow(macPanel_.Handle(), SW_SHOW);
     // The IPv4 panel above the IPv6 panel.
     ipv4_.Create(pages_[kIPTab]->Handle(), *fonts_);
     ::ShowWindow(ipv4_.Handle(), SW_SHOW);
@@ -151,11 +158,16 @@ void frmMainWindow::CreateControls() {
 }
 
 void frmMainWindow::LayoutDetailsTab(Box client, const Scaler& px) {
-    // The details panel on the left; the MAC address change panel takes the right half.
+    // The details panel on the left, the MAC address change panel on the right.
     Box area = client.Inset(px(kMargin));
+    // Half each, but the details get enough for a hardware ID while the change panel keeps room
+    // for its address box and buttons.
     const int half = (area.Width() - px(kMargin)) / 2;
-    MoveBatch batch(1);
-    batch.Move(details_.Handle(), area.TakeLeft(half, px(kMargin)));
+    const int details = std::max(
+        half, std::min(px(kDetailsMinWidth), area.Width() - px(kMargin) - px(kMacPanelMinWidth)));
+    MoveBatch batch(2);
+    batch.Move(details_.Handle(), area.TakeLeft(details, px(kMargin)));
+    batch.Move(macPanel_.Handle(), area);
 }
 
 void frmMainWindow::LayoutIPTab(Box client, const Scaler& px) {
@@ -271,6 +283,7 @@ void frmMainWindow::ApplyDpi(UINT dpi) {
         page->ApplyFonts(*fonts);
     }
     details_.ApplyFonts(*fonts);
+    macPanel_.ApplyFonts(*fonts);
     ipv4_.ApplyFonts(*fonts);
     ipv6_.ApplyFonts(*fonts);
     presets_.ApplyFonts(*fonts);
@@ -332,6 +345,13 @@ LRESULT frmMainWindow::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam)
         case WM_CLOSE:
             if (!presenter_ || presenter_->OnCloseRequested()) {
                 ::DestroyWindow(Handle());
+            }
+            return 0;
+        case WM_ENDSESSION:
+            // Windows ends the program after this message without closing the window: the
+            // presets and settings are saved now, as a close would.
+            if (wParam != FALSE && presenter_) {
+                presenter_->Dispose();
             }
             return 0;
         case WM_DESTROY:
@@ -467,6 +487,10 @@ void frmMainWindow::HideWindow() {
 
 bool frmMainWindow::IsWindowVisible() const {
     return ::IsWindowVisible(Handle()) != FALSE;
+}
+
+bool frmMainWindow::IsWindowEnabled() const {
+    return ::IsWindowEnabled(Handle()) != FALSE;
 }
 
 void frmMainWindow::CloseWindow() {
