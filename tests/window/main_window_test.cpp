@@ -125,7 +125,7 @@ TEST_F(MainWindowTest, FirstStartWithoutFilesAsksForVendorsAndShowsEveryTab) {
     EXPECT_EQ(CurrentTab(), 1);
     EXPECT_TRUE(PageVisible(1));
     EXPECT_FALSE(PageVisible(0));
-    Screenshot("main-window-ip-tab-empty-until-its-panels-exist");
+    Screenshot("main-window-ip-tab-first-start");
     Key(VK_TAB, true);
     Screenshot("main-window-presets-tab-new-default-kpf");
     Key(VK_TAB, true);
