@@ -457,13 +457,40 @@ void Preset::PopulateList(PropertyList& list) const {
     }
 }
 
-void Preset::ApplyPreset(AdapterInfo& adapter, const NICVendor* vendor, bool resetAdapter) const {
+const char* ApplyStepText(ApplyStep step) {
+    switch (step) {
+        case ApplyStep::DisableDevice:
+            return "disabling the network connection";
+        case ApplyStep::ReadSettings:
+            return "reading the settings of the network connection";
+        case ApplyStep::MACAddress:
+            return "setting the MAC address";
+        case ApplyStep::IPv4:
+            return "setting the IPv4 configuration";
+        case ApplyStep::IPv6:
+            return "setting the IPv6 configuration";
+        case ApplyStep::Proxy:
+            return "setting the Internet Explorer HTTP proxy";
+        case ApplyStep::EnableDevice:
+            return "enabling the network connection again";
+    }
+    return "";
+}
+
+void Preset::ApplyPreset(AdapterInfo& adapter, const NICVendor* vendor, bool resetAdapter,
+                         const ApplyProgress& progress) const {
+    const auto begin = [&progress](ApplyStep step) {
+        if (progress) {
+            progress(step);
+        }
+    };
     const bool disableHere = resetAdapter && adapter.State();
     if (disableHere) {
+        begin(ApplyStep::DisableDevice);
         adapter.SetState(false);
     }
     try {
-        ApplySettings(adapter, vendor);
+        ApplySettings(adapter, vendor, begin);
     } catch (...) {
         // What was changed stays changed, but a device this call switched off is not left off:
         // that would take the connection down for good over a failed setting. The first error
@@ -477,13 +504,17 @@ void Preset::ApplyPreset(AdapterInfo& adapter, const NICVendor* vendor, bool res
         throw;
     }
     if (disableHere) {
+        begin(ApplyStep::EnableDevice);
         adapter.SetState(true);
     }
 }
 
-void Preset::ApplySettings(AdapterInfo& adapter, const NICVendor* vendor) const {
+void Preset::ApplySettings(AdapterInfo& adapter, const NICVendor* vendor,
+                           const ApplyProgress& begin) const {
+    begin(ApplyStep::ReadSettings);
     adapter.Refresh(true);
 
+    begin(ApplyStep::MACAddress);
     switch (macAddress_) {
         case macaction::kLeave:
             break;
@@ -505,6 +536,7 @@ void Preset::ApplySettings(AdapterInfo& adapter, const NICVendor* vendor) const 
     }
 
     if (ipv4Selected_) {
+        begin(ApplyStep::IPv4);
         const bool wasOnDHCP = adapter.DHCPv4Enabled();
         if (ipv4DHCPEnabled_ != wasOnDHCP) {
             adapter.EnableDHCPv4(ipv4DHCPEnabled_);
@@ -527,6 +559,7 @@ void Preset::ApplySettings(AdapterInfo& adapter, const NICVendor* vendor) const 
             });
     }
     if (ipv6Selected_) {
+        begin(ApplyStep::IPv6);
         if (ipv6DHCPEnabled_ != adapter.DHCPv6Enabled()) {
             adapter.EnableDHCPv6(ipv6DHCPEnabled_);
         }
@@ -541,6 +574,7 @@ void Preset::ApplySettings(AdapterInfo& adapter, const NICVendor* vendor) const 
             });
     }
     if (ieProxySelected_) {
+        begin(ApplyStep::Proxy);
         IEProxy::SetProxySettings(adapter.GetPlatform(), ieProxyEnabled_, ieProxyServer_,
                                   ieProxyPort_);
     }

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <cstdint>
+#include <functional>
 #include <memory>
 #include <optional>
 #include <span>
@@ -47,6 +48,22 @@ inline constexpr int32_t kOriginal = 2;
 inline constexpr int32_t kCustom = 3;
 inline constexpr int32_t kRandom02 = 4;
 }  // namespace macaction
+
+// The steps of Preset::ApplyPreset, in the order they run.
+enum class ApplyStep {
+    DisableDevice,  // only when the device is reset for the changes
+    ReadSettings,
+    MACAddress,
+    IPv4,
+    IPv6,
+    Proxy,
+    EnableDevice,  // only when the device was disabled for the changes
+};
+// What a step does, for a sentence that says where an apply stopped ("setting the IPv4
+// configuration").
+const char* ApplyStepText(ApplyStep step);
+// Told of each step as it begins.
+using ApplyProgress = std::function<void(ApplyStep step)>;
 
 // One named configuration of a network connection: what to do with the MAC address, the IPv4 and
 // IPv6 settings and the Internet Explorer proxy. Each list is either absent (applying the preset
@@ -121,7 +138,9 @@ class Preset {
     // again afterwards, also when a change fails. There is no rollback: the first failing step
     // raises its error and the changes before it stay done. `vendor` makes the random addresses;
     // without one (or with one not loaded) they are 00-00-00-00-00-00 (02-00-00-00-00-00).
-    void ApplyPreset(AdapterInfo& adapter, const NICVendor* vendor, bool resetAdapter) const;
+    // `progress` hears of each step as it begins, so a caller can tell where a failure came.
+    void ApplyPreset(AdapterInfo& adapter, const NICVendor* vendor, bool resetAdapter,
+                     const ApplyProgress& progress = {}) const;
     // How well the adapter's configuration matches the preset: 0 for no match, otherwise higher for
     // more matching items.
     int32_t IsThisSet(AdapterInfo& adapter) const;
@@ -130,7 +149,8 @@ class Preset {
 
   private:
     // ApplyPreset from the refresh on: MAC address, IPv4, IPv6, proxy.
-    void ApplySettings(AdapterInfo& adapter, const NICVendor* vendor) const;
+    void ApplySettings(AdapterInfo& adapter, const NICVendor* vendor,
+                       const ApplyProgress& progress) const;
 
     std::string presetName_;
     int32_t macAddress_ = 0;

@@ -5,7 +5,10 @@
 
 #include "adapters/device_manager.h"
 #include "base/app_info.h"
+#include "base/text.h"
 #include "presets/ie_proxy.h"
+#include "presets/obsolete_preset_formats.h"
+#include "presets/preset_support.h"
 #include "presets/settings.h"
 #include "startup/application.h"
 #include "startup/cli_help.h"
@@ -54,7 +57,7 @@ frmMain::frmMain(const Platform& platform, frmMainView& view)
       presets_(platform),
       refreshTimer_(platform),
       // The windows behind these items belong to parts of the window mode still to come.
-      unavailable_{MainMenu::FileImportPreset, MainMenu::FileExportPreset} {
+      unavailable_{} {
     refreshTimer_.onTimer = [this] { AdapterRefreshTimer__Timer(); };
     presets_.onPresetApplying = [this] { OnPresetApplying(); };
     presets_.onPresetApplied = [this](const std::string& name) { OnPresetApplied(name); };
@@ -571,11 +574,19 @@ void frmMain::RunMenuCommand(MainMenu item) {
         case MainMenu::FileSavePresetAs:
             SavePresetAs();
             break;
+        case MainMenu::FileImportPreset:
+            ImportPreset();
+            break;
+        case MainMenu::FileExportPreset:
+            ExportPreset();
+            break;
         case MainMenu::FileAssociate:
             FileAssociation::CheckFileAssociation(platform_, true);
             break;
         case MainMenu::FileExit:
-            Exit();
+            if (SavePresetsBeforeQuit()) {
+                Exit();
+            }
             break;
         case MainMenu::ActionRefresh:
             ReloadAdapters();
@@ -677,18 +688,131 @@ void frmMain::OpenPreset() {
     if (dialog.ShowOpen("Open Preset File", kPresetFileFilter, "", "kpf",
                         platform::filedialog::kExplorer | platform::filedialog::kFileMustExist |
                             platform::filedialog::kPathMustExist |
-                            platform::filedialog::kHideReadOnly)) {
+                            platform::filedialog::kHideReadOnly) &&
+        KeepPresetChanges()) {
         presets_.LoadPreset(dialog.FilePath(), true);
     }
 }
 
-void frmMain::SavePresetAs() {
+bool frmMain::SavePresetAs() {
     CommonDialog dialog(platform_.ui);
-    if (dialog.ShowSave("Save Preset As", kPresetFileFilter, "", "kpf",
+    if (!dialog.ShowSave("Save Preset As", kPresetFileFilter, "", "kpf",
+                         platform::filedialog::kExplorer | platform::filedialog::kPathMustExist |
+                             platform::filedialog::kOverwritePrompt |
+                             platform::filedialog::kHideReadOnly)) {
+        return false;
+    }
+    presets_.SavePresetAs(dialog.FilePath());
+    return true;
+}
+
+PresetCollection ImportPresets(const std::string& path) {
+    const std::string extension =
+        text::ToLower(path.size() >= 4 ? path.substr(path.size() - 4) : path);
+    if (extension != ".kpf" && extension != ".cpf") {
+        throw Error(errnum::kOwnCheck, "ImportPresets", "File format not supported.");
+    }
+    try {
+        if (extension == ".cpf") {
+            return ObsoletePresetFormats::ReadLegacyPresetFile(path);
+        }
+        std::optional<PresetCollection> presets = PresetSupport::ReadPresetFile(path);
+        return presets ? std::move(*presets) : PresetCollection();
+    } catch (const Error& error) {
+        throw Error(error.Number(), error.Source(),
+                    "Cannot read the preset file \"" + path + "\": " + error.Description());
+    }
+}
+
+void frmMain::ImportPreset() {
+    CommonDialog dialog(platform_.ui);
+    if (!dialog.ShowOpen("Import Presets From File", kImportFileFilter, "", "kpf",
+                         platform::filedialog::kExplorer | platform::filedialog::kFileMustExist |
+                             platform::filedialog::kPathMustExist |
+                             platform::filedialog::kHideReadOnly)) {
+        return;
+    }
+    const PresetCollection presets = ImportPresets(dialog.FilePath());
+    if (presets.Empty()) {
+        platform_.ui.MessageBox("The file \"" + dialog.FilePath() + "\" holds no presets.",
+                                "Import Presets", MessageBoxButtons::Ok,
+                                MessageBoxIcon::Information);
+        return;
+    }
+    const std::optional<PresetCollection> chosen = showPresetPicker("Import Presets", presets);
+    if (chosen && !chosen->Empty()) {
+        presets_.ImportPresets(*chosen);
+    }
+}
+
+void frmMain::ExportPreset() {
+    const PresetCollection presets = presets_.ExportPresets();
+    if (presets.Empty()) {
+        platform_.ui.MessageBox("There are no presets to export.", "Export Presets",
+                                MessageBoxButtons::Ok, MessageBoxIcon::Information);
+        return;
+    }
+    const std::optional<PresetCollection> chosen = showPresetPicker("Export Presets", presets);
+    if (!chosen || chosen->Empty()) {
+        return;
+    }
+    CommonDialog dialog(platform_.ui);
+    if (dialog.ShowSave("Export Selected Presets As", kPresetFileFilter, "", "kpf",
                         platform::filedialog::kExplorer | platform::filedialog::kPathMustExist |
                             platform::filedialog::kOverwritePrompt |
                             platform::filedialog::kHideReadOnly)) {
-        presets_.SavePresetAs(dialog.FilePath());
+        try {
+            PresetSupport::SavePresetFile(dialog.FilePath(), *chosen, true);
+        } catch (const Error& error) {
+            throw Error(error.Number(), error.Source(),
+                        "Cannot save the preset file \"" + dialog.FilePath() +
+                            "\": " + error.Description());
+        }
+    }
+}
+
+bool frmMain::KeepPresetChanges() {
+    if (!presets_.Modified()) {
+        return true;
+    }
+    const std::string file = presets_.PresetFile().empty()
+                                 ? std::string("the open preset file")
+                                 : "\"" + Path::GetFileName(presets_.PresetFile()) + "\"";
+    const MessageBoxResult answer = platform_.ui.MessageBox(
+        "The presets of " + file + " have changed.\r\n\r\nDo you want to save the changes?",
+        "Save Preset Changes?", MessageBoxButtons::YesNoCancel, MessageBoxIcon::Question);
+    if (answer == MessageBoxResult::No) {
+        return true;
+    }
+    if (answer != MessageBoxResult::Yes) {
+        return false;
+    }
+    if (presets_.PresetFile().empty()) {
+        return SavePresetAs();
+    }
+    presets_.SavePreset(true);
+    return true;
+}
+
+bool frmMain::SavePresetsBeforeQuit() {
+    if (!presets_.Modified()) {
+        return true;
+    }
+    if (presets_.PresetFile().empty()) {
+        return KeepPresetChanges();
+    }
+    try {
+        presets_.SavePreset(true);
+        return true;
+    } catch (const Error& error) {
+        const MessageBoxResult answer = platform_.ui.MessageBox(
+            "The presets could not be saved.\r\n\r\n" + error.Description() +
+                "\r\n\r\nDo you want to save them to another file? No quits without them.",
+            "Presets Not Saved", MessageBoxButtons::YesNoCancel, MessageBoxIcon::Exclamation);
+        if (answer == MessageBoxResult::No) {
+            return true;
+        }
+        return answer == MessageBoxResult::Yes && SavePresetAs();
     }
 }
 
@@ -838,6 +962,14 @@ void frmMain::Exit() {
 bool frmMain::OnCloseRequested() {
     if (TrayIconOn()) {
         view_.HideWindow();
+        return false;
+    }
+    try {
+        if (!SavePresetsBeforeQuit()) {
+            return false;
+        }
+    } catch (...) {
+        ReportError(CurrentExceptionAsError());  // a failed Save As: the window stays
         return false;
     }
     Dispose();
@@ -1034,10 +1166,14 @@ void frmMain::ShowMainWindow() {
 }
 
 void frmMain::OpenPresetFile(const std::string& path) {
+    // The window comes up first, so that a question about changed presets shows over it.
+    view_.ShowWindow();
+    if (!KeepPresetChanges()) {
+        return;
+    }
     presets_.LoadPreset(path, true);
     OnTabSelected(kPresetTab);
     view_.SelectTab(kPresetTab);
-    view_.ShowWindow();
 }
 
 void frmMain::ShowHelp(const std::string& caption, const std::string& text) {

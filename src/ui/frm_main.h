@@ -105,6 +105,18 @@ inline constexpr const char* kWebsiteAddress = links::kWebsite;
 inline constexpr const char* kHelpFileName = links::kHelpFile;
 inline constexpr const char* kDefaultPresetFileName = "Default.kpf";
 inline constexpr const char* kPresetFileFilter = "Korvaldine Preset File (*.kpf)|*.kpf";
+inline constexpr const char* kImportFileFilter =
+    "Korvaldine Preset File (*.kpf)|*.kpf|Configuration Preset File (*.cpf)|*.cpf";
+
+// Opens the preset picker modally ("Import Presets", "Export Presets") with the presets to choose
+// from. Answers the presets the user checked, or none when the user cancelled.
+using PresetPickerHost = std::function<std::optional<PresetCollection>(
+    const std::string& caption, const PresetCollection& presets)>;
+
+// The presets of a file chosen for import: ".kpf" and ".cpf" files by their last four
+// characters (letter case aside); any other name fails with error 1 "File format not
+// supported." from "ImportPresets". A file that cannot be read raises an error naming it.
+PresetCollection ImportPresets(const std::string& path);
 
 // The main window: the adapter list with its selection, the menus with their rules, the load
 // sequence, and the panels of the tabs. It owns the adapters, the settings, the vendor database
@@ -168,6 +180,9 @@ class frmMain : public CommandLine::WindowAccess, public TrayOwner {
     const NICVendor* Vendors() const { return vendor_.get(); }
     const Settings* GetSettings() const { return settings_.get(); }
 
+    // The preset picker behind Import and Export, given by the window.
+    PresetPickerHost showPresetPicker;
+
     // The periodic refresh (every 5000 ms while the window lives).
     void AdapterRefreshTimer__Timer();
 
@@ -210,7 +225,16 @@ class frmMain : public CommandLine::WindowAccess, public TrayOwner {
     void RunMenuCommand(MainMenu item);
     void ExportTextReport();
     void OpenPreset();
-    void SavePresetAs();
+    // False when the user cancelled the dialog.
+    bool SavePresetAs();
+    void ImportPreset();
+    void ExportPreset();
+    // Before the open presets are replaced: when they changed, asks whether to save them first.
+    // False when the user cancelled (or a save failed), and nothing may replace them.
+    bool KeepPresetChanges();
+    // Before the window unloads: saves changed presets, and when that fails asks whether to save
+    // them elsewhere, quit without them, or stay. False to stay.
+    bool SavePresetsBeforeQuit();
     void ToggleDHCP(bool v6);
     void DHCPAction(bool v6, int32_t action);
     void DeleteSelectedAdapter();

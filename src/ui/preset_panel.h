@@ -2,6 +2,7 @@
 
 #include <functional>
 #include <memory>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -9,6 +10,7 @@
 #include "base/error.h"
 #include "platform/platform.h"
 #include "presets/preset.h"
+#include "presets/property_list.h"
 
 namespace vexav6 {
 class NICVendor;
@@ -24,30 +26,66 @@ class PresetPanelView {
     virtual void SetCaption(const std::string& caption) = 0;
     // The preset list, rebuilt: the names in collection order and the selected one (-1: none).
     virtual void ShowPresets(const std::vector<std::string>& names, int selected) = 0;
+    // The rows the user selected, ascending; and the one of them the user works on (the row
+    // with the focus when it is selected, else the first selected), -1 when none is.
+    virtual std::vector<int> SelectedRows() const = 0;
+    virtual int CurrentRow() const = 0;
+    // "Edit", "Delete" and "Apply".
+    virtual void SetButtonsEnabled(bool edit, bool deleteAndApply) = 0;
+    // The details list, which a preset describes itself into.
+    virtual PropertyList& Details() = 0;
 };
 
+// Opens the preset editor modally: captioned `caption`, loaded with `toEdit` (none: a new
+// preset). Answers the saved preset, or none when the user cancelled.
+using PresetEditorHost =
+    std::function<std::shared_ptr<Preset>(const std::string& caption, const Preset* toEdit)>;
+
 // The preset panel: the presets of the open preset file, the preset in force on the selected
-// adapter, and the file's opening and saving.
+// adapter, the commands on them (new, edit, rename, delete, apply), and the file's opening and
+// saving.
 class PresetPanel {
   public:
     explicit PresetPanel(const Platform& platform);
 
     void AttachView(PresetPanelView* view);
+    // The editor behind "New" and "Edit", given by the owner.
+    PresetEditorHost showEditor;
 
     // Rebuilds the list, selecting the preset of that name (exact comparison).
     void RefreshList(const std::string& selectedPresetName);
     // Remembers the adapter (none: no adapter is selected) and the vendor database, and names the
     // preset in force in the frame caption.
     void SetAdapter(std::shared_ptr<AdapterInfo> adapter, const NICVendor* vendors);
-    // Makes the file the current one and its presets the panel's; errors (a missing or damaged
-    // file) reach the caller and leave the panel as it was. With `refreshName` the frame caption
-    // is worked out again for the remembered adapter.
+    // Makes the file the current one and its presets the panel's. A file that cannot be read (it
+    // is missing, damaged or cut short) raises an error naming it and leaves the panel and the
+    // file as they were. With `refreshName` the frame caption is worked out again for the
+    // remembered adapter.
     void LoadPreset(const std::string& presetFile, bool refreshName);
     // Writes the presets to the current file when there is one and they changed; with
-    // `throwError` a failure is raised, otherwise it is dropped.
+    // `throwError` a failure is raised, otherwise it is dropped. A failed write leaves the
+    // previous file whole and the presets marked as changed.
     void SavePreset(bool throwError);
-    // Makes the path the current file and writes the presets there (errors raised).
+    // Writes the presets to the path (errors raised) and, once they are there, makes it the
+    // current file.
     void SavePresetAs(const std::string& presetFile);
+    // Adds copies of the presets, each under a name no other preset has, and marks the presets
+    // changed.
+    void ImportPresets(const PresetCollection& presets);
+    // The panel's presets, for the export picker.
+    PresetCollection ExportPresets() const { return presets_; }
+
+    // The user's commands.
+    void New();
+    void Edit();
+    // Renames the preset of the row in place (the list's own label edit): the name is trimmed,
+    // made unique among the other presets, and the preset keeps its place. False when the name
+    // was refused (empty), and the row keeps its old name.
+    bool Rename(int row, const std::string& newName);
+    void Delete();
+    void Apply();
+    // The list's selection changed: the details show the current preset.
+    void OnSelectionChanged();
 
     const std::string& PresetFile() const { return presetFile_; }
     const PresetCollection& Presets() const { return presets_; }
@@ -61,6 +99,16 @@ class PresetPanel {
 
   private:
     void UpdateCaption();
+    void UpdateButtons();
+    // The preset of a row, or none.
+    std::shared_ptr<Preset> PresetAt(int row) const;
+    std::shared_ptr<Preset> CurrentPreset() const;
+    // Adds the preset under a name no preset has: its own, or that name followed by " (1)",
+    // " (2)" ...; marks the presets changed.
+    void AddUnique(const std::shared_ptr<Preset>& preset);
+    // An apply's error with where it stopped and the connection's state after it added.
+    Error ApplyError(const Error& error, std::optional<ApplyStep> step, bool deviceWasReset) const;
+    void RunCommand(const std::function<void()>& command);
 
     Platform platform_;
     PresetPanelView* view_ = nullptr;
@@ -71,5 +119,9 @@ class PresetPanel {
     const NICVendor* vendors_ = nullptr;
     std::string caption_ = "Network Connection Presets";
 };
+
+// The name a preset named `name` gets among `presets`: itself when no other preset has it
+// (letter case aside), otherwise the first free of "name (1)", "name (2)" ...
+std::string UniquePresetName(const PresetCollection& presets, const std::string& name);
 
 }  // namespace vexav6::ui

@@ -19,6 +19,7 @@
 #include "support/installed_program.h"
 #include "support/temp_dir.h"
 #include "ui/fake_mac_address_view.h"
+#include "ui/fake_main_view.h"
 #include "ui/fake_tray.h"
 #include "vendors/nic_vendor.h"
 #include "vendors/vendor_test_support.h"
@@ -33,65 +34,6 @@ using platform::MessageBoxResult;
 using ::testing::ElementsAre;
 using ::testing::HasSubstr;
 using ::testing::StartsWith;
-
-// Records what the presenter shows, as the window would.
-class FakeMainView : public frmMainView {
-  public:
-    void SetCaption(const std::string& text) override { caption = text; }
-    void ClearRows() override { rows.clear(); }
-    void AddRow(const AdapterRow& row) override { rows.push_back(row); }
-    void SetRow(int index, const AdapterRow& row) override { rows.at(index) = row; }
-    void RemoveRow(int index) override { rows.erase(rows.begin() + index); }
-    void SetRowStatus(int index, const std::string& text) override {
-        rows.at(index).linkStatus = text;
-        statusTexts.push_back(text);
-    }
-    void SetRowChecked(int index, bool value) override { rows.at(index).checked = value; }
-    void SelectRow(int index) override { selected = index; }
-    void SetMenuEnabled(MainMenu item, bool value) override { enabled[item] = value; }
-    void SetMenuChecked(MainMenu item, bool value) override { checked[item] = value; }
-    void SelectTab(int value) override { tab = value; }
-    void ShowWindow() override {
-        visible = true;
-        ++shows;
-    }
-    void HideWindow() override { visible = false; }
-    bool IsWindowVisible() const override { return visible; }
-    bool IsWindowEnabled() const override { return windowEnabled; }
-    void CloseWindow() override { closed = true; }
-    void ShowSplash() override { splash = true; }
-    void SplashProgress(int percent) override { progress.push_back(percent); }
-    void CloseSplash() override { splash = false; }
-    void ShowHelpWindow(const std::string& caption_, const std::string& text, bool) override {
-        helpCaption = caption_;
-        helpText = text;
-    }
-
-    int Row(const std::string& name) const {
-        for (size_t i = 0; i < rows.size(); ++i) {
-            if (rows[i].connectionName == name) {
-                return static_cast<int>(i);
-            }
-        }
-        return -1;
-    }
-
-    std::string caption;
-    std::vector<AdapterRow> rows;
-    std::vector<std::string> statusTexts;
-    int selected = -2;
-    std::map<MainMenu, bool> enabled;
-    std::map<MainMenu, bool> checked;
-    int tab = 0;
-    bool visible = false;
-    bool windowEnabled = true;
-    int shows = 0;
-    bool closed = false;
-    bool splash = false;
-    std::vector<int> progress;
-    std::string helpCaption;
-    std::string helpText;
-};
 
 // A response of the simulated server.
 sim::SimHttpResponse Response(int32_t status, std::string statusText, sim::HttpHeaders headers = {},
@@ -192,8 +134,9 @@ TEST_F(frmMainTest, FirstLoadAsksForTheVendorListAndMakesTheDefaultPresetFile) {
     EXPECT_EQ(view.selected, 0);
     EXPECT_EQ(main.Details().Text(DetailsField::Connection), view.rows[0].connectionName);
     EXPECT_TRUE(view.enabled[MainMenu::Action]);
-    // Windows of later parts keep their items disabled.
-    EXPECT_FALSE(view.enabled[MainMenu::FileImportPreset]);
+    // Every window of the menu exists: the preset items are offered too.
+    EXPECT_TRUE(main.MenuEnabled(MainMenu::FileImportPreset));
+    EXPECT_TRUE(main.MenuEnabled(MainMenu::FileExportPreset));
 
     // A disabled device has its box cleared.
     EXPECT_FALSE(view.rows[view.Row("Bluetooth Network Connection")].checked);

@@ -113,10 +113,10 @@ TEST_F(MainWindowTest, FirstStartWithoutFilesAsksForVendorsAndShowsEveryTab) {
     // Without a vendor database every vendor is unknown.
     EXPECT_EQ(DetailsField(ui::DetailsField::OriginalMACVendor), "Unknown Vendor");
 
-    // Menus of windows still to come are there and disabled.
+    // The menus of every window are there and enabled.
     EXPECT_TRUE(MenuEnabled(MainMenu::Action));
     EXPECT_TRUE(MenuEnabled(MainMenu::FileOpenPreset));
-    EXPECT_FALSE(MenuEnabled(MainMenu::FileImportPreset));
+    EXPECT_TRUE(MenuEnabled(MainMenu::FileImportPreset));
     EXPECT_TRUE(MenuEnabled(MainMenu::HelpAbout));
     EXPECT_TRUE(MenuChecked(MainMenu::OptionsSpeedInKBytes));
 

@@ -7,8 +7,14 @@
 
 #include "platform/win32/wide_text.h"
 #include "platform/win32/windows_include.h"
+
+#include <commctrl.h>
+
+#include "presets/preset_support.h"
+#include "support/dashless_dir.h"
 #include "support/temp_dir.h"
 #include "ui/main_menu.h"
+#include "ui/win32/preset_panel_window.h"
 
 namespace vexav6::testing {
 namespace {
@@ -126,6 +132,73 @@ TEST(Program, HelpOptionOpensTheHelpWindowAndEndsWhenItCloses) {
     EXPECT_EQ(help.Wait(500), -1);  // it waits for the window
     ::PostMessageW(window, WM_CLOSE, 0, 0);
     EXPECT_EQ(help.Wait(30000), 0);
+}
+
+// How many presets the running window's preset list shows, once it shows `count` (or after the
+// time-out, what it shows then).
+int WaitForPresetCount(HWND window, int count, DWORD milliseconds) {
+    struct Search {
+        HWND list = nullptr;
+    } search;
+    ::EnumChildWindows(
+        window,
+        [](HWND child, LPARAM data) -> BOOL {
+            if (::GetDlgCtrlID(child) == ui::win32::PresetPanelWindow::kListId) {
+                reinterpret_cast<Search*>(data)->list = child;
+                return FALSE;
+            }
+            return TRUE;
+        },
+        reinterpret_cast<LPARAM>(&search));
+    int shown = -1;
+    for (DWORD waited = 0; search.list != nullptr && waited < milliseconds; waited += 100) {
+        shown = static_cast<int>(::SendMessageW(search.list, LVM_GETITEMCOUNT, 0, 0));
+        if (shown == count) {
+            break;
+        }
+        ::Sleep(100);
+    }
+    return shown;
+}
+
+void WritePresets(const std::string& file, int count) {
+    PresetCollection presets;
+    for (int i = 1; i <= count; ++i) {
+        auto preset = std::make_shared<Preset>();
+        preset->SetPresetName("Preset " + std::to_string(i));
+        presets.Add(preset, preset->PresetName());
+    }
+    PresetSupport::SavePresetFile(file, presets, true);
+}
+
+TEST(Program, OpensThePresetFileOfItsCommandLineAndOfASecondStart) {
+    ProgramCopy copy;
+    const std::filesystem::path program = copy.Program();
+    DashlessTempDir presets;
+    WritePresets(presets.File("two.kpf"), 2);
+    WritePresets(presets.File("three.kpf"), 3);
+
+    Process first(program, L"-o " + win32::Widen(presets.File("two.kpf")));
+    ASSERT_TRUE(first.Started());
+    const HWND window = WaitForMainWindow(60000);
+    ASSERT_NE(window, nullptr) << "the main window did not appear";
+    // Wine's machine has no association for preset files: the start-up asks to make it, and the
+    // file opens once the question is answered.
+    if (const HWND question = WaitForWindow(L"#32770", 10000)) {
+        ::PostMessageW(question, WM_COMMAND, IDNO, 0);
+    }
+    EXPECT_EQ(WaitForPresetCount(window, 2, 10000), 2);
+
+    // A second start with another file hands it over and ends; the running window opens it.
+    {
+        Process second(program, L"-o " + win32::Widen(presets.File("three.kpf")));
+        ASSERT_TRUE(second.Started());
+        EXPECT_EQ(second.Wait(30000), 0);
+    }
+    EXPECT_EQ(WaitForPresetCount(window, 3, 10000), 3);
+
+    ::PostMessageW(window, WM_COMMAND, static_cast<WPARAM>(ui::MainMenu::FileExit), 0);
+    EXPECT_EQ(first.Wait(30000), 0);
 }
 
 }  // namespace

@@ -8,6 +8,8 @@
 #include "platform/win32/wide_text.h"
 #include "ui/win32/controls.h"
 #include "ui/win32/dpi.h"
+#include "ui/win32/frm_create_preset_window.h"
+#include "ui/win32/frm_import_export_presets_window.h"
 #include "ui/win32/layout.h"
 
 namespace vexav6::ui::win32 {
@@ -89,6 +91,18 @@ void frmMainWindow::Create() {
     presenter_->Presets().AttachView(&presets_);
     ipv4_.Bind(presenter_->IPv4());
     ipv6_.Bind(presenter_->IPv6());
+    presets_.SetPresenter(&presenter_->Presets());
+    presenter_->Presets().showEditor = [this](const std::string& caption, const Preset* toEdit) {
+        frmCreatePresetWindow editor(GetPlatform(), caption, toEdit);
+        editor.Run(Handle());
+        return editor.Saved();
+    };
+    presenter_->showPresetPicker = [this](const std::string& caption,
+                                          const PresetCollection& presets) {
+        frmImportExportPresetsWindow picker(GetPlatform(), caption, presets);
+        picker.Run(Handle());
+        return picker.Chosen();
+    };
     Layout();
 }
 

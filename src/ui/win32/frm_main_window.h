@@ -17,27 +17,10 @@
 #include "ui/win32/network_monitor_panel_window.h"
 #include "ui/win32/panel.h"
 #include "ui/win32/preset_panel_window.h"
+#include "ui/win32/tab_page.h"
 #include "ui/win32/window.h"
 
 namespace vexav6::ui::win32 {
-
-// A page of the main window's tab control: it hosts the panels of its tab and lays them out
-// through the function its owner gives it.
-class TabPage : public Panel {
-  public:
-    using Panel::Panel;
-
-    std::function<void(Box client, const Scaler& px)> layout;
-
-  protected:
-    const wchar_t* ClassName() const override { return L"Vexav6.TabPage"; }
-    void CreateControls() override {}
-    void LayoutControls(Box client, const Scaler& px) override {
-        if (layout) {
-            layout(client, px);
-        }
-    }
-};
 
 // The main window: the adapter list, the tab control with its pages and panels, the traffic
 // panel, the menu bar and its keys. It draws what its presenter (frmMain) says and hands the
