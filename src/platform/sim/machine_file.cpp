@@ -421,14 +421,7 @@ bool SplitRootPath(std::string_view full, RootKey& root, std::string& path) {
             return true;
         }
     }
-    for (const RootKey candidate :
-         {RootKey::ClassesRoot, RootKey::CurrentUser, RootKey::LocalMachine, RootKey::Users}) {
-        if (text::EqualsIgnoreCase(rootName, platform::RootKeyName(candidate))) {
-            root = candidate;
-            return true;
-        }
-    }
-    return false;
+    return platform::RootKeyFromName(rootName, root);
 }
 
 // --- Dates ---
