@@ -54,73 +54,68 @@ bool ParseClock(std::string_view value, OleDate& date) {
     return CivilFromDate(date).day == d;
 }
 
-}  // namespace
-
-// --- Loading ---
-
-void LoadMachineText(std::string_view textValue, std::string_view sourceName, Machine& machine) {
-    const Reader reader{std::string(sourceName)};
-    Json root;
-    try {
-        root = Json::parse(textValue.begin(), textValue.end());
-    } catch (const Json::parse_error& error) {
-        // "[json.exception.parse_error.101] parse error at line 3, column 5: ..." without the tag.
-        std::string what = error.what();
-        if (const size_t cut = what.find("] "); cut != std::string::npos) {
-            what = what.substr(cut + 2);
-        }
-        reader.Fail("", "not valid JSON: " + what);
-    }
-    reader.ExpectObject(root, "the whole file");
-    reader.OnlyKeys(root,
-                    {"machineFile", "windows", "administrator", "clock", "folders", "ipStack",
-                     "devices", "registry"},
-                    "");
-    const int64_t version = reader.Number(root, "machineFile", "", 1, 1000);
-    if (version != kFormatVersion) {
-        reader.Fail("machineFile", "version " + std::to_string(version) +
-                                       " is not known (this program reads version " +
-                                       std::to_string(kFormatVersion) + ")");
-    }
-
-    // The system.
-    platform::OsVersionInfo os = machine.system.version;
-    if (const Json* windows = reader.Find(root, "windows")) {
-        reader.ExpectObject(*windows, "windows");
-        reader.OnlyKeys(*windows,
-                        {"version", "servicePack", "servicePackMajor", "servicePackMinor",
-                         "suiteMask", "productType"},
-                        "windows");
-        const std::string versionText = reader.Text(*windows, "version", "windows");
-        const std::vector<std::string> parts = text::Split(versionText, ".");
-        unsigned numbers[3] = {0, 0, 0};
-        bool valid = parts.size() == 2 || parts.size() == 3;
-        for (size_t i = 0; valid && i < parts.size(); ++i) {
-            const auto [end, error] =
-                std::from_chars(parts[i].data(), parts[i].data() + parts[i].size(), numbers[i]);
-            valid = !parts[i].empty() && error == std::errc() &&
-                    end == parts[i].data() + parts[i].size();
-        }
-        if (!valid || numbers[0] < 5) {
-            reader.Fail(
-                "windows.version",
-                "\"" + versionText + "\" is not a Windows version such as 5.1.2600 or 10.0.19045");
-        }
-        os.major = numbers[0];
-        os.minor = numbers[1];
-        os.build = numbers[2];
-        os.servicePack = reader.Text(*windows, "servicePack", "windows", "");
-        os.servicePackMajor = static_cast<uint16_t>(
-            reader.Number(*windows, "servicePackMajor", "windows", 0, 65535, 0));
-        os.servicePackMinor = static_cast<uint16_t>(
-            reader.Number(*windows, "servicePackMinor", "windows", 0, 65535, 0));
-        os.suiteMask =
-            static_cast<uint16_t>(reader.Number(*windows, "suiteMask", "windows", 0, 65535, 0));
-        os.productType =
-            static_cast<uint8_t>(reader.Number(*windows, "productType", "windows", 1, 3, 1));
-    }
-    const bool admin = reader.Flag(root, "administrator", "", true);
+// Everything a machine file says, checked, before any of it is applied.
+struct MachineContent {
+    platform::OsVersionInfo os;
+    bool admin = true;
     std::optional<OleDate> clock;
+    std::string tempPath;
+    std::string programFile;
+    std::string programFolder;
+    uint32_t nextContext = 0;
+    std::vector<std::tuple<RootKey, std::string, std::string, SimRegistry::Value>> values;
+    std::vector<std::pair<RootKey, std::string>> emptyKeys;
+    std::vector<DeviceEntry> devices;
+    // The saved interface of each device that has one, in the order of `devices`.
+    std::vector<std::optional<SimIpStack::Interface>> restored;
+};
+
+platform::OsVersionInfo ReadWindows(const Reader& reader, const Json& windows,
+                                    platform::OsVersionInfo os) {
+    reader.ExpectObject(windows, "windows");
+    reader.OnlyKeys(windows,
+                    {"version", "servicePack", "servicePackMajor", "servicePackMinor", "suiteMask",
+                     "productType"},
+                    "windows");
+    const std::string versionText = reader.Text(windows, "version", "windows");
+    const std::vector<std::string> parts = text::Split(versionText, ".");
+    unsigned numbers[3] = {0, 0, 0};
+    bool valid = parts.size() == 2 || parts.size() == 3;
+    for (size_t i = 0; valid && i < parts.size(); ++i) {
+        const auto [end, error] =
+            std::from_chars(parts[i].data(), parts[i].data() + parts[i].size(), numbers[i]);
+        valid =
+            !parts[i].empty() && error == std::errc() && end == parts[i].data() + parts[i].size();
+    }
+    if (!valid || numbers[0] < 5) {
+        reader.Fail(
+            "windows.version",
+            "\"" + versionText + "\" is not a Windows version such as 5.1.2600 or 10.0.19045");
+    }
+    os.major = numbers[0];
+    os.minor = numbers[1];
+    os.build = numbers[2];
+    os.servicePack = reader.Text(windows, "servicePack", "windows", "");
+    os.servicePackMajor =
+        static_cast<uint16_t>(reader.Number(windows, "servicePackMajor", "windows", 0, 65535, 0));
+    os.servicePackMinor =
+        static_cast<uint16_t>(reader.Number(windows, "servicePackMinor", "windows", 0, 65535, 0));
+    os.suiteMask =
+        static_cast<uint16_t>(reader.Number(windows, "suiteMask", "windows", 0, 65535, 0));
+    os.productType =
+        static_cast<uint8_t>(reader.Number(windows, "productType", "windows", 1, 3, 1));
+    return os;
+}
+
+// The system's facts: Windows version, rights, clock, folders and the IP stack's counter. What
+// the file leaves out stays as the machine has it.
+MachineContent ReadSystem(const Reader& reader, const Json& root, const Machine& machine) {
+    MachineContent content;
+    content.os = machine.system.version;
+    if (const Json* windows = reader.Find(root, "windows")) {
+        content.os = ReadWindows(reader, *windows, content.os);
+    }
+    content.admin = reader.Flag(root, "administrator", "", true);
     if (reader.Find(root, "clock") != nullptr) {
         const std::string value = reader.Text(root, "clock", "");
         OleDate date;
@@ -128,30 +123,33 @@ void LoadMachineText(std::string_view textValue, std::string_view sourceName, Ma
             reader.Fail("clock", "\"" + value +
                                      "\" is not a local date and time such as 2026-12-07T06:15:30");
         }
-        clock = date;
+        content.clock = date;
     }
-    std::string tempPath = machine.system.tempPath;
-    std::string programFile = machine.system.programFile;
-    std::string programFolder = machine.system.programFolder;
+    content.tempPath = machine.system.tempPath;
+    content.programFile = machine.system.programFile;
+    content.programFolder = machine.system.programFolder;
     if (const Json* folders = reader.Find(root, "folders")) {
         reader.ExpectObject(*folders, "folders");
         reader.OnlyKeys(*folders, {"temp", "programFile", "programFolder"}, "folders");
-        tempPath = reader.Text(*folders, "temp", "folders", tempPath);
-        programFile = reader.Text(*folders, "programFile", "folders", programFile);
-        programFolder = reader.Text(*folders, "programFolder", "folders", programFolder);
+        content.tempPath = reader.Text(*folders, "temp", "folders", content.tempPath);
+        content.programFile = reader.Text(*folders, "programFile", "folders", content.programFile);
+        content.programFolder =
+            reader.Text(*folders, "programFolder", "folders", content.programFolder);
     }
-    uint32_t nextContext = machine.ipStack.nextNteContext;
+    content.nextContext = machine.ipStack.nextNteContext;
     if (const Json* stack = reader.Find(root, "ipStack")) {
         reader.ExpectObject(*stack, "ipStack");
         reader.OnlyKeys(*stack, {"nextNteContext"}, "ipStack");
-        nextContext = static_cast<uint32_t>(
-            reader.Number(*stack, "nextNteContext", "ipStack", 2, UINT32_MAX, nextContext));
+        content.nextContext = static_cast<uint32_t>(
+            reader.Number(*stack, "nextNteContext", "ipStack", 2, UINT32_MAX, content.nextContext));
     }
+    return content;
+}
 
-    // The registry, into a scratch registry first so that a bad value changes nothing.
-    std::vector<std::tuple<RootKey, std::string, std::string, SimRegistry::Value>> values;
-    std::vector<std::pair<RootKey, std::string>> emptyKeys;
-    SimRegistry scratch;
+// The registry's keys and values, also put into `scratch` so that the devices can be checked
+// against them before the machine's own registry changes.
+void ReadRegistry(const Reader& reader, const Json& root, MachineContent& content,
+                  SimRegistry& scratch) {
     if (const Json* registry = reader.Find(root, "registry")) {
         reader.ExpectObject(*registry, "registry");
         std::set<std::string> seenKeys;
@@ -174,7 +172,7 @@ void LoadMachineText(std::string_view textValue, std::string_view sourceName, Ma
             reader.ExpectObject(keyJson, where);
             std::set<std::string> seenValues;
             if (keyJson.empty()) {
-                emptyKeys.emplace_back(rootKey, path);
+                content.emptyKeys.emplace_back(rootKey, path);
             }
             for (const auto& [name, valueJson] : keyJson.items()) {
                 const std::string at = where + "[\"" + name + "\"]";
@@ -182,16 +180,21 @@ void LoadMachineText(std::string_view textValue, std::string_view sourceName, Ma
                     reader.Fail(at,
                                 "the value is listed twice (names of values ignore letter case)");
                 }
-                values.emplace_back(rootKey, path, name, ValueFromJson(reader, valueJson, at));
+                content.values.emplace_back(rootKey, path, name,
+                                            ValueFromJson(reader, valueJson, at));
             }
         }
     }
-    for (const auto& [rootKey, path, name, value] : values) {
+    for (const auto& [rootKey, path, name, value] : content.values) {
         scratch.Put(rootKey, path, name, value);
     }
+}
 
-    // The devices.
-    std::vector<DeviceEntry> entries;
+// The devices, checked against each other (driver keys, interface indexes) and against the
+// registry read before; interfaces without an index get the next free ones in device order.
+void ReadDevices(const Reader& reader, const Json& root, MachineContent& content,
+                 const SimRegistry& scratch) {
+    std::vector<DeviceEntry>& entries = content.devices;
     if (const Json* devices = reader.Find(root, "devices")) {
         if (!devices->is_array()) {
             reader.Fail("devices", "must be a list [ ... ] of devices");
@@ -234,68 +237,109 @@ void LoadMachineText(std::string_view textValue, std::string_view sourceName, Ma
             entry.device.interface->index = ++highest;  // in device order after the given ones
         }
     }
+}
 
-    // Saved interfaces are read against the new registry before anything is applied.
-    std::vector<std::optional<SimIpStack::Interface>> restored(entries.size());
-    {
-        SimDevices probe(scratch, machine.ipStack);
-        for (size_t i = 0; i < entries.size(); ++i) {
-            const DeviceEntry& entry = entries[i];
-            if (!entry.live) {
-                continue;
-            }
-            const auto spec = probe.InterfaceOf(entry.device);
-            if (!spec) {
-                reader.Fail(entry.where + ".live", "the device has no interface to restore");
-            }
-            SimIpStack::Interface live =
-                LiveFromJson(reader, *entry.live, entry.where + ".live", *spec);
-            if (live.running && (entry.device.Disabled() || !entry.device.present)) {
-                reader.Fail(entry.where + ".live.running",
-                            "a disabled or absent device cannot be running");
-            }
-            restored[i] = std::move(live);
+// Saved interfaces, read against the new registry before anything is applied.
+void ReadLiveStates(const Reader& reader, MachineContent& content, SimRegistry& scratch,
+                    SimIpStack& ipStack) {
+    content.restored.assign(content.devices.size(), std::nullopt);
+    SimDevices probe(scratch, ipStack);
+    for (size_t i = 0; i < content.devices.size(); ++i) {
+        const DeviceEntry& entry = content.devices[i];
+        if (!entry.live) {
+            continue;
         }
+        const auto spec = probe.InterfaceOf(entry.device);
+        if (!spec) {
+            reader.Fail(entry.where + ".live", "the device has no interface to restore");
+        }
+        SimIpStack::Interface live =
+            LiveFromJson(reader, *entry.live, entry.where + ".live", *spec);
+        if (live.running && (entry.device.Disabled() || !entry.device.present)) {
+            reader.Fail(entry.where + ".live.running",
+                        "a disabled or absent device cannot be running");
+        }
+        content.restored[i] = std::move(live);
     }
+}
 
-    // Everything is known to be usable: apply it.
-    machine.system.version = os;
-    machine.system.isAdmin = admin;
-    machine.registry.localMachineReadOnly = !admin;
-    machine.system.tempPath = tempPath;
-    machine.system.programFile = programFile;
-    machine.system.programFolder = programFolder;
-    if (clock) {
-        machine.clock.SetNow(*clock);
+// Everything is known to be usable: the machine takes it.
+void Apply(const MachineContent& content, Machine& machine) {
+    machine.system.version = content.os;
+    machine.system.isAdmin = content.admin;
+    machine.registry.localMachineReadOnly = !content.admin;
+    machine.system.tempPath = content.tempPath;
+    machine.system.programFile = content.programFile;
+    machine.system.programFolder = content.programFolder;
+    if (content.clock) {
+        machine.clock.SetNow(*content.clock);
     }
-    machine.ipStack.nextNteContext = nextContext;
-    for (const auto& [rootKey, path] : emptyKeys) {
+    machine.ipStack.nextNteContext = content.nextContext;
+    for (const auto& [rootKey, path] : content.emptyKeys) {
         machine.registry.CreateKeyDirect(rootKey, path);
     }
-    for (const auto& [rootKey, path, name, value] : values) {
+    for (const auto& [rootKey, path, name, value] : content.values) {
         machine.registry.Put(rootKey, path, name, value);
     }
-    for (size_t i = 0; i < entries.size(); ++i) {
-        const bool hasLive = restored[i].has_value();
-        const size_t position = machine.devices.Add(entries[i].device, !hasLive);
-        if (hasLive) {
-            // The interface set-up's LUID default depends on the device's position: take it from
-            // the device now.
-            const auto spec = machine.devices.InterfaceOf(machine.devices.Devices()[position]);
-            SimIpStack::Interface live = *restored[i];
-            const uint32_t operStatus = live.spec.operStatus;
-            live.spec = *spec;
-            live.spec.operStatus = operStatus;
-            for (auto& row : live.ipv6) {
-                row.luid = spec->luid;
-            }
-            for (auto& route : live.ipv6Routes) {
-                route.luid = spec->luid;
-            }
-            machine.ipStack.Restore(live);
-            machine.devices.AdoptRestored(position, live.running);
+    for (size_t i = 0; i < content.devices.size(); ++i) {
+        const bool hasLive = content.restored[i].has_value();
+        const size_t position = machine.devices.Add(content.devices[i].device, !hasLive);
+        if (!hasLive) {
+            continue;
         }
+        // The interface set-up's LUID default depends on the device's position: take it from the
+        // device now.
+        const auto spec = machine.devices.InterfaceOf(machine.devices.Devices()[position]);
+        SimIpStack::Interface live = *content.restored[i];
+        const uint32_t operStatus = live.spec.operStatus;
+        live.spec = *spec;
+        live.spec.operStatus = operStatus;
+        for (auto& row : live.ipv6) {
+            row.luid = spec->luid;
+        }
+        for (auto& route : live.ipv6Routes) {
+            route.luid = spec->luid;
+        }
+        machine.ipStack.Restore(live);
+        machine.devices.AdoptRestored(position, live.running);
     }
+}
+
+}  // namespace
+
+// --- Loading ---
+
+void LoadMachineText(std::string_view textValue, std::string_view sourceName, Machine& machine) {
+    const Reader reader{std::string(sourceName)};
+    Json root;
+    try {
+        root = Json::parse(textValue.begin(), textValue.end());
+    } catch (const Json::parse_error& error) {
+        // "[json.exception.parse_error.101] parse error at line 3, column 5: ..." without the tag.
+        std::string what = error.what();
+        if (const size_t cut = what.find("] "); cut != std::string::npos) {
+            what = what.substr(cut + 2);
+        }
+        reader.Fail("", "not valid JSON: " + what);
+    }
+    reader.ExpectObject(root, "the whole file");
+    reader.OnlyKeys(root,
+                    {"machineFile", "windows", "administrator", "clock", "folders", "ipStack",
+                     "devices", "registry"},
+                    "");
+    const int64_t version = reader.Number(root, "machineFile", "", 1, 1000);
+    if (version != kFormatVersion) {
+        reader.Fail("machineFile", "version " + std::to_string(version) +
+                                       " is not known (this program reads version " +
+                                       std::to_string(kFormatVersion) + ")");
+    }
+
+    MachineContent content = ReadSystem(reader, root, machine);
+    SimRegistry scratch;
+    ReadRegistry(reader, root, content, scratch);
+    ReadDevices(reader, root, content, scratch);
+    ReadLiveStates(reader, content, scratch, machine.ipStack);
+    Apply(content, machine);
 }
 
 void LoadMachineFile(const std::filesystem::path& path, Machine& machine) {

@@ -111,6 +111,37 @@ Json NetworkToJson(const NetworkSetup& network) {
     return json;
 }
 
+// The "interface" of a device: what its driver registers with TCP/IP when it runs.
+SimIpStack::InterfaceSpec ReadInterface(const Reader& reader, const Json& iface,
+                                        const std::string& at) {
+    reader.ExpectObject(iface, at);
+    reader.OnlyKeys(
+        iface,
+        {"index", "ipv6Index", "mtu", "speed", "description", "operStatus", "traffic", "network"},
+        at);
+    SimIpStack::InterfaceSpec spec;
+    spec.index = static_cast<uint32_t>(reader.Number(iface, "index", at, 2, 0x7FFFFFFF, 0));
+    spec.ipv6Index = static_cast<uint32_t>(reader.Number(iface, "ipv6Index", at, 0, 0x7FFFFFFF, 0));
+    spec.mtu = static_cast<uint32_t>(reader.Number(iface, "mtu", at, 68, 65535, 1500));
+    spec.speed =
+        static_cast<uint32_t>(reader.Number(iface, "speed", at, 0, UINT32_MAX, 1000000000));
+    spec.description = reader.Text(iface, "description", at, "");
+    spec.operStatus = static_cast<uint32_t>(reader.Number(iface, "operStatus", at, 0, 5, 5));
+    if (const Json* traffic = reader.Find(iface, "traffic")) {
+        const std::string t = Reader::Join(at, "traffic");
+        reader.ExpectObject(*traffic, t);
+        reader.OnlyKeys(*traffic, {"inBytesPerSecond", "outBytesPerSecond"}, t);
+        spec.inBytesPerSecond =
+            static_cast<uint32_t>(reader.Number(*traffic, "inBytesPerSecond", t, 0, UINT32_MAX, 0));
+        spec.outBytesPerSecond = static_cast<uint32_t>(
+            reader.Number(*traffic, "outBytesPerSecond", t, 0, UINT32_MAX, 0));
+    }
+    if (const Json* network = reader.Find(iface, "network")) {
+        spec.network = ReadNetwork(reader, *network, Reader::Join(at, "network"));
+    }
+    return spec;
+}
+
 }  // namespace
 
 DeviceEntry ReadDevice(const Reader& reader, const Json& json, const std::string& where) {
@@ -159,35 +190,8 @@ DeviceEntry ReadDevice(const Reader& reader, const Json& json, const std::string
     }
     device.burnedInAddress = reader.Mac(json, "burnedInAddress", where);
     if (const Json* iface = reader.Find(json, "interface")) {
-        const std::string at = Reader::Join(where, "interface");
-        reader.ExpectObject(*iface, at);
-        reader.OnlyKeys(*iface,
-                        {"index", "ipv6Index", "mtu", "speed", "description", "operStatus",
-                         "traffic", "network"},
-                        at);
-        SimIpStack::InterfaceSpec spec;
+        device.interface = ReadInterface(reader, *iface, Reader::Join(where, "interface"));
         entry.hasIndex = reader.Find(*iface, "index") != nullptr;
-        spec.index = static_cast<uint32_t>(reader.Number(*iface, "index", at, 2, 0x7FFFFFFF, 0));
-        spec.ipv6Index =
-            static_cast<uint32_t>(reader.Number(*iface, "ipv6Index", at, 0, 0x7FFFFFFF, 0));
-        spec.mtu = static_cast<uint32_t>(reader.Number(*iface, "mtu", at, 68, 65535, 1500));
-        spec.speed =
-            static_cast<uint32_t>(reader.Number(*iface, "speed", at, 0, UINT32_MAX, 1000000000));
-        spec.description = reader.Text(*iface, "description", at, "");
-        spec.operStatus = static_cast<uint32_t>(reader.Number(*iface, "operStatus", at, 0, 5, 5));
-        if (const Json* traffic = reader.Find(*iface, "traffic")) {
-            const std::string t = Reader::Join(at, "traffic");
-            reader.ExpectObject(*traffic, t);
-            reader.OnlyKeys(*traffic, {"inBytesPerSecond", "outBytesPerSecond"}, t);
-            spec.inBytesPerSecond = static_cast<uint32_t>(
-                reader.Number(*traffic, "inBytesPerSecond", t, 0, UINT32_MAX, 0));
-            spec.outBytesPerSecond = static_cast<uint32_t>(
-                reader.Number(*traffic, "outBytesPerSecond", t, 0, UINT32_MAX, 0));
-        }
-        if (const Json* network = reader.Find(*iface, "network")) {
-            spec.network = ReadNetwork(reader, *network, Reader::Join(at, "network"));
-        }
-        device.interface = spec;
     }
     if (const Json* live = reader.Find(json, "live")) {
         if (!device.interface) {

@@ -2,6 +2,118 @@
 
 namespace vexav6::sim::machinefile {
 
+namespace {
+
+// The entries of the list `key` of `json`, each read by `read(entry, where)`; no list, no entries.
+template <class Item, class Read>
+void ReadList(const Reader& reader, const Json& json, const std::string& where,
+              std::string_view key, std::vector<Item>& items, Read read) {
+    const Json* list = reader.Find(json, key);
+    if (list == nullptr) {
+        return;
+    }
+    if (!list->is_array()) {
+        reader.Fail(Reader::Join(where, key), "must be a list [ ... ]");
+    }
+    for (size_t i = 0; i < list->size(); ++i) {
+        const std::string at = Reader::Join(where, key) + "[" + std::to_string(i) + "]";
+        items.push_back(read((*list)[i], at));
+    }
+}
+
+SimIpStack::Ipv4Address Ipv4FromJson(const Reader& reader, const Json& json,
+                                     const std::string& at) {
+    reader.ExpectObject(json, at);
+    reader.OnlyKeys(json, {"address", "mask", "context", "dhcp"}, at);
+    return SimIpStack::Ipv4Address{
+        reader.Ipv4Value(json, "address", at), reader.Ipv4Value(json, "mask", at),
+        static_cast<uint32_t>(reader.Number(json, "context", at, 1, UINT32_MAX)),
+        reader.Flag(json, "dhcp", at, false)};
+}
+
+SimIpStack::Ipv4Route Ipv4RouteFromJson(const Reader& reader, const Json& json,
+                                        const std::string& at) {
+    reader.ExpectObject(json, at);
+    reader.OnlyKeys(json, {"destination", "mask", "nextHop", "metric", "protocol", "dhcp"}, at);
+    return SimIpStack::Ipv4Route{
+        reader.Ipv4Value(json, "destination", at),
+        reader.Ipv4Value(json, "mask", at),
+        reader.Ipv4Value(json, "nextHop", at),
+        static_cast<uint32_t>(reader.Number(json, "metric", at, 0, UINT32_MAX, 0)),
+        static_cast<uint32_t>(reader.Number(json, "protocol", at, 0, UINT32_MAX, 3)),
+        reader.Flag(json, "dhcp", at, false)};
+}
+
+platform::UnicastRow Ipv6FromJson(const Reader& reader, const Json& json, const std::string& at,
+                                  uint64_t luid, uint32_t v6Index) {
+    reader.ExpectObject(json, at);
+    reader.OnlyKeys(json,
+                    {"address", "prefixLength", "prefixOrigin", "suffixOrigin", "validLifetime",
+                     "preferredLifetime", "skipAsSource", "dadState", "created"},
+                    at);
+    platform::UnicastRow row;
+    row.address.family = platform::af::kInet6;
+    row.address.ipv6 =
+        reader.Ipv6Value(reader.Text(json, "address", at), Reader::Join(at, "address"));
+    const bool linkLocal = row.address.ipv6[0] == 0xFE && (row.address.ipv6[1] & 0xC0) == 0x80;
+    row.scopeId = linkLocal ? v6Index : 0;
+    row.address.scopeId = row.scopeId;
+    row.luid = luid;
+    row.ifIndex = v6Index;
+    row.onLinkPrefixLength = static_cast<uint8_t>(reader.Number(json, "prefixLength", at, 0, 128));
+    row.prefixOrigin = static_cast<uint32_t>(reader.Number(json, "prefixOrigin", at, 0, 16, 1));
+    row.suffixOrigin = static_cast<uint32_t>(reader.Number(json, "suffixOrigin", at, 0, 16, 1));
+    row.validLifetime =
+        static_cast<uint32_t>(reader.Number(json, "validLifetime", at, 0, UINT32_MAX, UINT32_MAX));
+    row.preferredLifetime = static_cast<uint32_t>(
+        reader.Number(json, "preferredLifetime", at, 0, UINT32_MAX, UINT32_MAX));
+    row.skipAsSource = reader.Flag(json, "skipAsSource", at, false);
+    row.dadState = static_cast<uint32_t>(reader.Number(json, "dadState", at, 0, 4, 4));
+    row.creationTimeStamp = reader.Number(json, "created", at, 0, INT64_MAX, 0);
+    return row;
+}
+
+platform::ForwardRow2 Ipv6RouteFromJson(const Reader& reader, const Json& json,
+                                        const std::string& at, uint64_t luid, uint32_t v6Index) {
+    reader.ExpectObject(json, at);
+    reader.OnlyKeys(json,
+                    {"destination", "nextHop", "metric", "protocol", "origin", "sitePrefixLength",
+                     "validLifetime", "preferredLifetime", "loopback", "autoconfigureAddress",
+                     "publish", "immortal", "age"},
+                    at);
+    platform::ForwardRow2 route;
+    route.luid = luid;
+    route.ifIndex = v6Index;
+    int length = 0;
+    const std::string dest = reader.Text(json, "destination", at);
+    if (!nettext::ParseIpv6Prefix(dest, route.destinationPrefix.prefix.ipv6, length)) {
+        reader.Fail(Reader::Join(at, "destination"),
+                    "\"" + dest + "\" is not an IPv6 prefix such as ::/0");
+    }
+    route.destinationPrefix.prefix.family = platform::af::kInet6;
+    route.destinationPrefix.prefixLength = static_cast<uint8_t>(length);
+    route.nextHop.family = platform::af::kInet6;
+    route.nextHop.ipv6 =
+        reader.Ipv6Value(reader.Text(json, "nextHop", at), Reader::Join(at, "nextHop"));
+    route.metric = static_cast<uint32_t>(reader.Number(json, "metric", at, 0, UINT32_MAX, 256));
+    route.protocol = static_cast<uint32_t>(reader.Number(json, "protocol", at, 0, UINT32_MAX, 3));
+    route.origin = static_cast<uint32_t>(reader.Number(json, "origin", at, 0, UINT32_MAX, 0));
+    route.sitePrefixLength =
+        static_cast<uint8_t>(reader.Number(json, "sitePrefixLength", at, 0, 255, 0));
+    route.validLifetime =
+        static_cast<uint32_t>(reader.Number(json, "validLifetime", at, 0, UINT32_MAX, UINT32_MAX));
+    route.preferredLifetime = static_cast<uint32_t>(
+        reader.Number(json, "preferredLifetime", at, 0, UINT32_MAX, UINT32_MAX));
+    route.loopback = reader.Flag(json, "loopback", at, true);
+    route.autoconfigureAddress = reader.Flag(json, "autoconfigureAddress", at, true);
+    route.publish = reader.Flag(json, "publish", at, false);
+    route.immortal = reader.Flag(json, "immortal", at, false);
+    route.age = static_cast<uint32_t>(reader.Number(json, "age", at, 0, UINT32_MAX, 0));
+    return route;
+}
+
+}  // namespace
+
 Json LiveToJson(const SimIpStack& stack, const SimIpStack::Interface& iface) {
     Json json = Json::object();
     json["running"] = iface.running;
@@ -113,115 +225,22 @@ SimIpStack::Interface LiveFromJson(const Reader& reader, const Json& json, const
         value.released = reader.Flag(*lease, "released", at, false);
         iface.lease = value;
     }
-    const auto list = [&](std::string_view key) -> const Json& {
-        static const Json kEmpty = Json::array();
-        const Json* value = reader.Find(json, key);
-        if (value == nullptr) {
-            return kEmpty;
-        }
-        if (!value->is_array()) {
-            reader.Fail(Reader::Join(where, key), "must be a list [ ... ]");
-        }
-        return *value;
-    };
-    const Json& ipv4 = list("ipv4");
-    for (size_t i = 0; i < ipv4.size(); ++i) {
-        const std::string at = Reader::Join(where, "ipv4") + "[" + std::to_string(i) + "]";
-        reader.ExpectObject(ipv4[i], at);
-        reader.OnlyKeys(ipv4[i], {"address", "mask", "context", "dhcp"}, at);
-        iface.ipv4.push_back(SimIpStack::Ipv4Address{
-            reader.Ipv4Value(ipv4[i], "address", at), reader.Ipv4Value(ipv4[i], "mask", at),
-            static_cast<uint32_t>(reader.Number(ipv4[i], "context", at, 1, UINT32_MAX)),
-            reader.Flag(ipv4[i], "dhcp", at, false)});
-    }
-    const Json& routes4 = list("ipv4Routes");
-    for (size_t i = 0; i < routes4.size(); ++i) {
-        const std::string at = Reader::Join(where, "ipv4Routes") + "[" + std::to_string(i) + "]";
-        reader.ExpectObject(routes4[i], at);
-        reader.OnlyKeys(routes4[i],
-                        {"destination", "mask", "nextHop", "metric", "protocol", "dhcp"}, at);
-        iface.ipv4Routes.push_back(SimIpStack::Ipv4Route{
-            reader.Ipv4Value(routes4[i], "destination", at),
-            reader.Ipv4Value(routes4[i], "mask", at), reader.Ipv4Value(routes4[i], "nextHop", at),
-            static_cast<uint32_t>(reader.Number(routes4[i], "metric", at, 0, UINT32_MAX, 0)),
-            static_cast<uint32_t>(reader.Number(routes4[i], "protocol", at, 0, UINT32_MAX, 3)),
-            reader.Flag(routes4[i], "dhcp", at, false)});
-    }
+    ReadList(
+        reader, json, where, "ipv4", iface.ipv4,
+        [&](const Json& entry, const std::string& at) { return Ipv4FromJson(reader, entry, at); });
+    ReadList(reader, json, where, "ipv4Routes", iface.ipv4Routes,
+             [&](const Json& entry, const std::string& at) {
+                 return Ipv4RouteFromJson(reader, entry, at);
+             });
     const uint32_t v6Index = iface.Ipv6Index();
-    const Json& ipv6 = list("ipv6");
-    for (size_t i = 0; i < ipv6.size(); ++i) {
-        const std::string at = Reader::Join(where, "ipv6") + "[" + std::to_string(i) + "]";
-        reader.ExpectObject(ipv6[i], at);
-        reader.OnlyKeys(ipv6[i],
-                        {"address", "prefixLength", "prefixOrigin", "suffixOrigin", "validLifetime",
-                         "preferredLifetime", "skipAsSource", "dadState", "created"},
-                        at);
-        platform::UnicastRow row;
-        row.address.family = platform::af::kInet6;
-        row.address.ipv6 =
-            reader.Ipv6Value(reader.Text(ipv6[i], "address", at), Reader::Join(at, "address"));
-        const bool linkLocal = row.address.ipv6[0] == 0xFE && (row.address.ipv6[1] & 0xC0) == 0x80;
-        row.scopeId = linkLocal ? v6Index : 0;
-        row.address.scopeId = row.scopeId;
-        row.luid = spec.luid;
-        row.ifIndex = v6Index;
-        row.onLinkPrefixLength =
-            static_cast<uint8_t>(reader.Number(ipv6[i], "prefixLength", at, 0, 128));
-        row.prefixOrigin =
-            static_cast<uint32_t>(reader.Number(ipv6[i], "prefixOrigin", at, 0, 16, 1));
-        row.suffixOrigin =
-            static_cast<uint32_t>(reader.Number(ipv6[i], "suffixOrigin", at, 0, 16, 1));
-        row.validLifetime = static_cast<uint32_t>(
-            reader.Number(ipv6[i], "validLifetime", at, 0, UINT32_MAX, UINT32_MAX));
-        row.preferredLifetime = static_cast<uint32_t>(
-            reader.Number(ipv6[i], "preferredLifetime", at, 0, UINT32_MAX, UINT32_MAX));
-        row.skipAsSource = reader.Flag(ipv6[i], "skipAsSource", at, false);
-        row.dadState = static_cast<uint32_t>(reader.Number(ipv6[i], "dadState", at, 0, 4, 4));
-        row.creationTimeStamp = reader.Number(ipv6[i], "created", at, 0, INT64_MAX, 0);
-        iface.ipv6.push_back(row);
-    }
-    const Json& routes6 = list("ipv6Routes");
-    for (size_t i = 0; i < routes6.size(); ++i) {
-        const std::string at = Reader::Join(where, "ipv6Routes") + "[" + std::to_string(i) + "]";
-        reader.ExpectObject(routes6[i], at);
-        reader.OnlyKeys(routes6[i],
-                        {"destination", "nextHop", "metric", "protocol", "origin",
-                         "sitePrefixLength", "validLifetime", "preferredLifetime", "loopback",
-                         "autoconfigureAddress", "publish", "immortal", "age"},
-                        at);
-        platform::ForwardRow2 route;
-        route.luid = spec.luid;
-        route.ifIndex = v6Index;
-        int length = 0;
-        const std::string dest = reader.Text(routes6[i], "destination", at);
-        if (!nettext::ParseIpv6Prefix(dest, route.destinationPrefix.prefix.ipv6, length)) {
-            reader.Fail(Reader::Join(at, "destination"),
-                        "\"" + dest + "\" is not an IPv6 prefix such as ::/0");
-        }
-        route.destinationPrefix.prefix.family = platform::af::kInet6;
-        route.destinationPrefix.prefixLength = static_cast<uint8_t>(length);
-        route.nextHop.family = platform::af::kInet6;
-        route.nextHop.ipv6 =
-            reader.Ipv6Value(reader.Text(routes6[i], "nextHop", at), Reader::Join(at, "nextHop"));
-        route.metric =
-            static_cast<uint32_t>(reader.Number(routes6[i], "metric", at, 0, UINT32_MAX, 256));
-        route.protocol =
-            static_cast<uint32_t>(reader.Number(routes6[i], "protocol", at, 0, UINT32_MAX, 3));
-        route.origin =
-            static_cast<uint32_t>(reader.Number(routes6[i], "origin", at, 0, UINT32_MAX, 0));
-        route.sitePrefixLength =
-            static_cast<uint8_t>(reader.Number(routes6[i], "sitePrefixLength", at, 0, 255, 0));
-        route.validLifetime = static_cast<uint32_t>(
-            reader.Number(routes6[i], "validLifetime", at, 0, UINT32_MAX, UINT32_MAX));
-        route.preferredLifetime = static_cast<uint32_t>(
-            reader.Number(routes6[i], "preferredLifetime", at, 0, UINT32_MAX, UINT32_MAX));
-        route.loopback = reader.Flag(routes6[i], "loopback", at, true);
-        route.autoconfigureAddress = reader.Flag(routes6[i], "autoconfigureAddress", at, true);
-        route.publish = reader.Flag(routes6[i], "publish", at, false);
-        route.immortal = reader.Flag(routes6[i], "immortal", at, false);
-        route.age = static_cast<uint32_t>(reader.Number(routes6[i], "age", at, 0, UINT32_MAX, 0));
-        iface.ipv6Routes.push_back(route);
-    }
+    ReadList(reader, json, where, "ipv6", iface.ipv6,
+             [&](const Json& entry, const std::string& at) {
+                 return Ipv6FromJson(reader, entry, at, spec.luid, v6Index);
+             });
+    ReadList(reader, json, where, "ipv6Routes", iface.ipv6Routes,
+             [&](const Json& entry, const std::string& at) {
+                 return Ipv6RouteFromJson(reader, entry, at, spec.luid, v6Index);
+             });
     return iface;
 }
 

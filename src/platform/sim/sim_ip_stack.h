@@ -264,6 +264,11 @@ class SimIpStack : public platform::IpHelperApi {
 
     void ApplyStoredIpv4(Interface& iface);
     void ApplyStoredIpv6(Interface& iface);
+    // The addresses and routes of the IPv6 network store (Windows 6.0 and later).
+    void ApplyIpv6Store(Interface& iface);
+    // The address and default route the network's router advertises.
+    void ApplyRouterAdvertisement(Interface& iface);
+    void AddUniqueIpv6Address(Interface& iface, const platform::UnicastRow& row);
     void ApplyPersistentRoutes(Interface& iface);
     bool ObtainLease(Interface& iface);
     void WriteLeaseToRegistry(const Interface& iface, const DhcpServerAnswer& answer);

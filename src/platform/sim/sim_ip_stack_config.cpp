@@ -212,90 +212,105 @@ void SimIpStack::ApplyStoredIpv6(Interface& iface) {
     if (!iface.ipv6Bound) {
         return;
     }
-    const auto addRow = [&](const UnicastRow& row) {
-        const bool present =
-            std::any_of(iface.ipv6.begin(), iface.ipv6.end(),
-                        [&](const UnicastRow& r) { return r.address.ipv6 == row.address.ipv6; });
-        if (!present) {
-            iface.ipv6.push_back(row);
-        }
-    };
     Ipv6Bytes linkLocalPrefix{};
     linkLocalPrefix[0] = 0xFE;
     linkLocalPrefix[1] = 0x80;
-    addRow(MakeIpv6Row(iface, Eui64Address(linkLocalPrefix, iface.mac), 64, kOriginWellKnown,
-                       kSuffixOriginLinkLayer, kInfinite, kInfinite));
+    AddUniqueIpv6Address(
+        iface, MakeIpv6Row(iface, Eui64Address(linkLocalPrefix, iface.mac), 64, kOriginWellKnown,
+                           kSuffixOriginLinkLayer, kInfinite, kInfinite));
 
     uint32_t routerDiscovery = 1;
     bool managed = false;
-    const std::string luidText = nettext::LuidHex(iface.spec.luid);
     if (Vista()) {
+        const std::string luidText = nettext::LuidHex(iface.spec.luid);
         if (const auto record = registry_.Get(kHklm, std::string(kNsiIpv6) + "7", luidText)) {
             managed = record->data.size() > 10 && record->data[10] == 1;
             routerDiscovery = record->data.size() >= 24 ? Le32(record->data, 20) : 1;
         }
-        // Addresses: name = LUID text + 32 hex digits of the address.
-        const std::string addressKey = std::string(kNsiIpv6) + "10";
-        for (const std::string& name : registry_.ValueNames(kHklm, addressKey)) {
-            std::vector<uint8_t> bytes;
-            if (name.size() != 48 || !text::EqualsIgnoreCase(name.substr(0, 16), luidText) ||
-                !nettext::ParseHex(name.substr(16), bytes)) {
-                continue;
-            }
-            const auto value = registry_.Get(kHklm, addressKey, name);
-            if (!value || value->data.size() < 18) {
-                continue;
-            }
-            Ipv6Bytes address{};
-            std::copy(bytes.begin(), bytes.end(), address.begin());
-            const std::vector<uint8_t>& data = value->data;
-            UnicastRow row = MakeIpv6Row(iface, address, data[16], Le32(data, 8), Le32(data, 12),
-                                         Le32(data, 0), Le32(data, 4));
-            row.skipAsSource = data[17] != 0;
-            addRow(row);
-        }
-        // Routes: name = destination (32 hex digits), prefix length (2), padding to 80 digits, the
-        // LUID text twice, the next hop (32).
-        const std::string routeKey = std::string(kNsiIpv6) + "16";
-        for (const std::string& name : registry_.ValueNames(kHklm, routeKey)) {
-            std::vector<uint8_t> dest;
-            std::vector<uint8_t> length;
-            std::vector<uint8_t> nextHop;
-            if (name.size() != 144 || !text::EqualsIgnoreCase(name.substr(96, 16), luidText) ||
-                !nettext::ParseHex(name.substr(0, 32), dest) ||
-                !nettext::ParseHex(name.substr(32, 2), length) ||
-                !nettext::ParseHex(name.substr(112), nextHop) || length[0] > 128) {
-                continue;
-            }
-            const auto value = registry_.Get(kHklm, routeKey, name);
-            if (!value || value->data.size() < 16) {
-                continue;
-            }
-            Ipv6Bytes destBytes{};
-            Ipv6Bytes hopBytes{};
-            std::copy(dest.begin(), dest.end(), destBytes.begin());
-            std::copy(nextHop.begin(), nextHop.end(), hopBytes.begin());
-            uint32_t metric = Le32(value->data, 12);
-            if (metric == kInfinite) {
-                metric = kDefaultIpv6RouteMetric;
-            }
-            AddUniqueIpv6Route(iface, MakeIpv6Route(iface, MaskPrefix(destBytes, length[0]),
-                                                    length[0], hopBytes, metric, kProtoNetMgmt));
-        }
+        ApplyIpv6Store(iface);
     }
     iface.dhcpv6Enabled = managed;
+    if (routerDiscovery != 0) {
+        ApplyRouterAdvertisement(iface);
+    }
+    if (managed) {
+        ObtainDhcpv6(iface);
+    }
+}
 
+void SimIpStack::AddUniqueIpv6Address(Interface& iface, const UnicastRow& row) {
+    const bool present =
+        std::any_of(iface.ipv6.begin(), iface.ipv6.end(),
+                    [&](const UnicastRow& r) { return r.address.ipv6 == row.address.ipv6; });
+    if (!present) {
+        iface.ipv6.push_back(row);
+    }
+}
+
+void SimIpStack::ApplyIpv6Store(Interface& iface) {
+    const std::string luidText = nettext::LuidHex(iface.spec.luid);
+    // Addresses: name = LUID text + 32 hex digits of the address.
+    const std::string addressKey = std::string(kNsiIpv6) + "10";
+    for (const std::string& name : registry_.ValueNames(kHklm, addressKey)) {
+        std::vector<uint8_t> bytes;
+        if (name.size() != 48 || !text::EqualsIgnoreCase(name.substr(0, 16), luidText) ||
+            !nettext::ParseHex(name.substr(16), bytes)) {
+            continue;
+        }
+        const auto value = registry_.Get(kHklm, addressKey, name);
+        if (!value || value->data.size() < 18) {
+            continue;
+        }
+        Ipv6Bytes address{};
+        std::copy(bytes.begin(), bytes.end(), address.begin());
+        const std::vector<uint8_t>& data = value->data;
+        UnicastRow row = MakeIpv6Row(iface, address, data[16], Le32(data, 8), Le32(data, 12),
+                                     Le32(data, 0), Le32(data, 4));
+        row.skipAsSource = data[17] != 0;
+        AddUniqueIpv6Address(iface, row);
+    }
+    // Routes: name = destination (32 hex digits), prefix length (2), padding to 80 digits, the
+    // LUID text twice, the next hop (32).
+    const std::string routeKey = std::string(kNsiIpv6) + "16";
+    for (const std::string& name : registry_.ValueNames(kHklm, routeKey)) {
+        std::vector<uint8_t> dest;
+        std::vector<uint8_t> length;
+        std::vector<uint8_t> nextHop;
+        if (name.size() != 144 || !text::EqualsIgnoreCase(name.substr(96, 16), luidText) ||
+            !nettext::ParseHex(name.substr(0, 32), dest) ||
+            !nettext::ParseHex(name.substr(32, 2), length) ||
+            !nettext::ParseHex(name.substr(112), nextHop) || length[0] > 128) {
+            continue;
+        }
+        const auto value = registry_.Get(kHklm, routeKey, name);
+        if (!value || value->data.size() < 16) {
+            continue;
+        }
+        Ipv6Bytes destBytes{};
+        Ipv6Bytes hopBytes{};
+        std::copy(dest.begin(), dest.end(), destBytes.begin());
+        std::copy(nextHop.begin(), nextHop.end(), hopBytes.begin());
+        uint32_t metric = Le32(value->data, 12);
+        if (metric == kInfinite) {
+            metric = kDefaultIpv6RouteMetric;
+        }
+        AddUniqueIpv6Route(iface, MakeIpv6Route(iface, MaskPrefix(destBytes, length[0]), length[0],
+                                                hopBytes, metric, kProtoNetMgmt));
+    }
+}
+
+void SimIpStack::ApplyRouterAdvertisement(Interface& iface) {
     const auto& router = iface.spec.network.router;
     Ipv6Bytes prefix{};
     Ipv6Bytes routerAddress{};
     int prefixLength = 0;
-    if (routerDiscovery != 0 && router &&
-        nettext::ParseIpv6Prefix(router->prefix, prefix, prefixLength) &&
+    if (router && nettext::ParseIpv6Prefix(router->prefix, prefix, prefixLength) &&
         nettext::ParseIpv6(router->router, routerAddress)) {
-        addRow(MakeIpv6Row(iface, Eui64Address(MaskPrefix(prefix, 64), iface.mac),
-                           static_cast<uint8_t>(prefixLength), kPrefixOriginRouterAdvertisement,
-                           kSuffixOriginLinkLayer, router->validLifetime,
-                           router->preferredLifetime));
+        AddUniqueIpv6Address(
+            iface,
+            MakeIpv6Row(iface, Eui64Address(MaskPrefix(prefix, 64), iface.mac),
+                        static_cast<uint8_t>(prefixLength), kPrefixOriginRouterAdvertisement,
+                        kSuffixOriginLinkLayer, router->validLifetime, router->preferredLifetime));
         ForwardRow2 route =
             MakeIpv6Route(iface, Ipv6Bytes{}, 0, routerAddress, router->metric, kProtoLocal);
         route.origin = 3;  // router advertisement
@@ -303,9 +318,6 @@ void SimIpStack::ApplyStoredIpv6(Interface& iface) {
         route.preferredLifetime = router->validLifetime;
         route.immortal = false;
         AddUniqueIpv6Route(iface, route);
-    }
-    if (managed) {
-        ObtainDhcpv6(iface);
     }
 }
 
