@@ -83,6 +83,19 @@ std::optional<Status> SimIpStack::Injected(Call call) {
     return std::nullopt;
 }
 
+std::optional<Status> SimIpStack::Preamble(Call call, bool available, Status denied) {
+    if (const auto failure = Injected(call)) {
+        return failure;
+    }
+    if (!available) {
+        return status::kProcNotFound;
+    }
+    if (denied != status::kSuccess && !Admin()) {
+        return denied;
+    }
+    return std::nullopt;
+}
+
 void SimIpStack::InjectFailure(Call call, Status code, int times) {
     failures_.push_back(Failure{call, code, times < 0 ? -1 : times});
 }

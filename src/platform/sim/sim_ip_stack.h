@@ -254,6 +254,12 @@ class SimIpStack : public platform::IpHelperApi {
     bool Vista() const;
     bool HasIpv6() const;
     std::optional<Status> Injected(Call call);
+    // What a call answers before it looks at its arguments, in the system's order, or nothing when
+    // it goes on: a failure a test injected; ERROR_PROC_NOT_FOUND when the running Windows lacks
+    // the call (`available` false); `denied` when the call changes the stack (`denied` not
+    // 0) and the user has no administrator rights.
+    std::optional<Status> Preamble(Call call, bool available = true,
+                                   Status denied = platform::status::kSuccess);
     bool Admin() const { return !isAdmin || isAdmin(); }
     int64_t UtcNow() const;
 

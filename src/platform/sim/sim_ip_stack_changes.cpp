@@ -13,11 +13,8 @@ using namespace ipstack;
 // --- DHCPv4 ---
 
 Status SimIpStack::IpReleaseAddress(const platform::IpAdapterIndexMap& adapter) {
-    if (const auto failure = Injected(Call::IpReleaseAddress)) {
-        return *failure;
-    }
-    if (!Admin()) {
-        return status::kAccessDenied;
+    if (const auto refused = Preamble(Call::IpReleaseAddress, true, status::kAccessDenied)) {
+        return *refused;
     }
     Interface* iface = FindRunningByName(adapter.name);
     if (iface == nullptr || !iface->dhcpEnabled) {
@@ -30,11 +27,8 @@ Status SimIpStack::IpReleaseAddress(const platform::IpAdapterIndexMap& adapter) 
 }
 
 Status SimIpStack::IpRenewAddress(const platform::IpAdapterIndexMap& adapter) {
-    if (const auto failure = Injected(Call::IpRenewAddress)) {
-        return *failure;
-    }
-    if (!Admin()) {
-        return status::kAccessDenied;
+    if (const auto refused = Preamble(Call::IpRenewAddress, true, status::kAccessDenied)) {
+        return *refused;
     }
     Interface* iface = FindRunningByName(adapter.name);
     if (iface == nullptr || !iface->dhcpEnabled) {
@@ -49,7 +43,7 @@ Status SimIpStack::IpRenewAddress(const platform::IpAdapterIndexMap& adapter) {
         return status::kSuccess;
     }
     if (!ObtainLease(*iface)) {
-        return kSemTimeout;  // no DHCP server answered
+        return status::kSemTimeout;  // no DHCP server answered
     }
     ApplyPersistentRoutes(*iface);
     return status::kSuccess;
@@ -59,11 +53,8 @@ Status SimIpStack::IpRenewAddress(const platform::IpAdapterIndexMap& adapter) {
 
 Status SimIpStack::AddIPAddress(uint32_t address, uint32_t mask, uint32_t ifIndex,
                                 uint32_t& nteContext, uint32_t& nteInstance) {
-    if (const auto failure = Injected(Call::AddIPAddress)) {
-        return *failure;
-    }
-    if (!Admin()) {
-        return status::kInvalidHandle;  // what AddIPAddress answers a user without rights
+    if (const auto refused = Preamble(Call::AddIPAddress, true, status::kInvalidHandle)) {
+        return *refused;
     }
     Interface* iface = FindRunningByIndex(ifIndex);
     if (iface == nullptr || !iface->ipv4Bound) {
@@ -76,7 +67,7 @@ Status SimIpStack::AddIPAddress(uint32_t address, uint32_t mask, uint32_t ifInde
     for (const Interface& other : interfaces_) {
         for (const Ipv4Address& a : other.ipv4) {
             if (other.running && a.address == address) {
-                return Vista() ? status::kObjectAlreadyExists : kDupDomainName;
+                return Vista() ? status::kObjectAlreadyExists : status::kDupDomainName;
             }
         }
     }
@@ -88,11 +79,8 @@ Status SimIpStack::AddIPAddress(uint32_t address, uint32_t mask, uint32_t ifInde
 }
 
 Status SimIpStack::DeleteIPAddress(uint32_t nteContext) {
-    if (const auto failure = Injected(Call::DeleteIPAddress)) {
-        return *failure;
-    }
-    if (!Admin()) {
-        return status::kAccessDenied;
+    if (const auto refused = Preamble(Call::DeleteIPAddress, true, status::kAccessDenied)) {
+        return *refused;
     }
     for (Interface& iface : interfaces_) {
         if (!iface.running || iface.loopback) {
@@ -109,11 +97,8 @@ Status SimIpStack::DeleteIPAddress(uint32_t nteContext) {
 }
 
 Status SimIpStack::CreateIpForwardEntry(const platform::MibIpForwardRow& row) {
-    if (const auto failure = Injected(Call::CreateIpForwardEntry)) {
-        return *failure;
-    }
-    if (!Admin()) {
-        return status::kAccessDenied;
+    if (const auto refused = Preamble(Call::CreateIpForwardEntry, true, status::kAccessDenied)) {
+        return *refused;
     }
     if (row.proto != kProtoNetMgmt || !nettext::IsContiguousMask(row.mask) ||
         (row.dest & ~row.mask) != 0) {
@@ -128,7 +113,7 @@ Status SimIpStack::CreateIpForwardEntry(const platform::MibIpForwardRow& row) {
         // The metric given is the sum of interface and route metric; it cannot be below the
         // interface's own.
         if (row.metric1 < iface->interfaceMetric) {
-            return kBadArguments;
+            return status::kBadArguments;
         }
         metric = row.metric1 - iface->interfaceMetric;
     }
@@ -145,11 +130,8 @@ Status SimIpStack::CreateIpForwardEntry(const platform::MibIpForwardRow& row) {
 }
 
 Status SimIpStack::DeleteIpForwardEntry(const platform::MibIpForwardRow& row) {
-    if (const auto failure = Injected(Call::DeleteIpForwardEntry)) {
-        return *failure;
-    }
-    if (!Admin()) {
-        return status::kAccessDenied;
+    if (const auto refused = Preamble(Call::DeleteIpForwardEntry, true, status::kAccessDenied)) {
+        return *refused;
     }
     Interface* iface = FindRunningByIndex(row.ifIndex);
     if (iface == nullptr || !iface->ipv4Bound) {
@@ -192,18 +174,12 @@ void SimIpStack::InitializeIpForwardEntry(platform::ForwardRow2& row) {
 }
 
 Status SimIpStack::CreateUnicastIpAddressEntry(const platform::UnicastRow& row) {
-    if (const auto failure = Injected(Call::CreateUnicastIpAddressEntry)) {
-        return *failure;
-    }
-    if (!Vista()) {
-        return kProcNotFound;
-    }
-    if (!Admin()) {
-        return status::kAccessDenied;
+    if (const auto refused =
+            Preamble(Call::CreateUnicastIpAddressEntry, Vista(), status::kAccessDenied)) {
+        return *refused;
     }
     const uint16_t family = row.address.family;
-    if ((family != platform::af::kInet && family != platform::af::kInet6) ||
-        (row.luid == 0 && row.ifIndex == 0)) {
+    if (!IsIpFamily(family) || (row.luid == 0 && row.ifIndex == 0)) {
         return status::kInvalidParameter;
     }
     const bool v6 = family == platform::af::kInet6;
@@ -257,18 +233,12 @@ Status SimIpStack::CreateUnicastIpAddressEntry(const platform::UnicastRow& row) 
 }
 
 Status SimIpStack::DeleteUnicastIpAddressEntry(const platform::UnicastRow& row) {
-    if (const auto failure = Injected(Call::DeleteUnicastIpAddressEntry)) {
-        return *failure;
-    }
-    if (!Vista()) {
-        return kProcNotFound;
-    }
-    if (!Admin()) {
-        return status::kAccessDenied;
+    if (const auto refused =
+            Preamble(Call::DeleteUnicastIpAddressEntry, Vista(), status::kAccessDenied)) {
+        return *refused;
     }
     const uint16_t family = row.address.family;
-    if ((family != platform::af::kInet && family != platform::af::kInet6) ||
-        (row.luid == 0 && row.ifIndex == 0)) {
+    if (!IsIpFamily(family) || (row.luid == 0 && row.ifIndex == 0)) {
         return status::kInvalidParameter;
     }
     const bool v6 = family == platform::af::kInet6;
@@ -297,18 +267,13 @@ Status SimIpStack::DeleteUnicastIpAddressEntry(const platform::UnicastRow& row) 
 }
 
 Status SimIpStack::CreateIpForwardEntry2(const platform::ForwardRow2& row) {
-    if (const auto failure = Injected(Call::CreateIpForwardEntry2)) {
-        return *failure;
-    }
-    if (!Vista()) {
-        return kProcNotFound;
-    }
-    if (!Admin()) {
-        return status::kAccessDenied;
+    if (const auto refused =
+            Preamble(Call::CreateIpForwardEntry2, Vista(), status::kAccessDenied)) {
+        return *refused;
     }
     const uint16_t family = row.destinationPrefix.prefix.family;
-    if ((family != platform::af::kInet && family != platform::af::kInet6) ||
-        row.nextHop.family != family || (row.luid == 0 && row.ifIndex == 0)) {
+    if (!IsIpFamily(family) || row.nextHop.family != family ||
+        (row.luid == 0 && row.ifIndex == 0)) {
         return status::kInvalidParameter;
     }
     const bool v6 = family == platform::af::kInet6;
@@ -354,18 +319,12 @@ Status SimIpStack::CreateIpForwardEntry2(const platform::ForwardRow2& row) {
 }
 
 Status SimIpStack::DeleteIpForwardEntry2(const platform::ForwardRow2& row) {
-    if (const auto failure = Injected(Call::DeleteIpForwardEntry2)) {
-        return *failure;
-    }
-    if (!Vista()) {
-        return kProcNotFound;
-    }
-    if (!Admin()) {
-        return status::kAccessDenied;
+    if (const auto refused =
+            Preamble(Call::DeleteIpForwardEntry2, Vista(), status::kAccessDenied)) {
+        return *refused;
     }
     const uint16_t family = row.destinationPrefix.prefix.family;
-    if ((family != platform::af::kInet && family != platform::af::kInet6) ||
-        (row.luid == 0 && row.ifIndex == 0)) {
+    if (!IsIpFamily(family) || (row.luid == 0 && row.ifIndex == 0)) {
         return status::kInvalidParameter;
     }
     const bool v6 = family == platform::af::kInet6;

@@ -50,11 +50,6 @@ constexpr uint32_t kProtoNetMgmt = 3;
 constexpr uint32_t kRouteTypeDirect = 3;
 constexpr uint32_t kRouteTypeIndirect = 4;
 constexpr uint32_t kDefaultIpv6RouteMetric = 256;
-constexpr Status kBadArguments = 160;
-constexpr Status kProcNotFound = 127;
-constexpr Status kGenFailure = 31;
-constexpr Status kDupDomainName = 1221;
-constexpr Status kSemTimeout = 121;
 
 inline uint32_t Le32(const std::vector<uint8_t>& data, size_t offset) {
     if (data.size() < offset + 4) {
@@ -145,7 +140,7 @@ inline platform::SockAddrInet Inet4(uint32_t address) {
 inline Status CheckUnicastIpv4(uint32_t address, uint32_t mask, bool loopbackInterface) {
     const uint32_t host = nettext::HostOrder(address);
     if (host == 0xFFFFFFFF) {
-        return kGenFailure;
+        return status::kGenFailure;
     }
     if (host == 0 || host >= 0xE0000000 || (((host >> 24) == 127) != loopbackInterface) ||
         !nettext::IsContiguousMask(mask)) {
@@ -153,9 +148,13 @@ inline Status CheckUnicastIpv4(uint32_t address, uint32_t mask, bool loopbackInt
     }
     const uint32_t hostMask = nettext::HostOrder(mask);
     if (hostMask != 0 && hostMask < 0xFFFFFFFE && (host & ~hostMask) == ~hostMask) {
-        return kGenFailure;  // the subnet's broadcast address
+        return status::kGenFailure;  // the subnet's broadcast address
     }
     return status::kSuccess;
+}
+
+inline bool IsIpFamily(uint16_t family) {
+    return family == platform::af::kInet || family == platform::af::kInet6;
 }
 
 inline std::string AdapterName(const std::string& guid) {

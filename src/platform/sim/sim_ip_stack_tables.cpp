@@ -13,8 +13,8 @@ using namespace ipstack;
 // --- IpHelperApi: lookups and tables ---
 
 Status SimIpStack::GetAdapterIndex(std::u16string_view adapterName, uint32_t& index) {
-    if (const auto failure = Injected(Call::GetAdapterIndex)) {
-        return *failure;
+    if (const auto refused = Preamble(Call::GetAdapterIndex)) {
+        return *refused;
     }
     const std::string name = text::Utf16ToUtf8(adapterName);
     if (!text::StartsWithIgnoreCase(name, kAdapterNamePrefix)) {
@@ -32,11 +32,8 @@ Status SimIpStack::GetAdapterIndex(std::u16string_view adapterName, uint32_t& in
 }
 
 Status SimIpStack::ConvertInterfaceIndexToLuid(uint32_t index, uint64_t& luid) {
-    if (const auto failure = Injected(Call::ConvertInterfaceIndexToLuid)) {
-        return *failure;
-    }
-    if (!Vista()) {
-        return kProcNotFound;
+    if (const auto refused = Preamble(Call::ConvertInterfaceIndexToLuid, Vista())) {
+        return *refused;
     }
     const Interface* iface = FindByIndex(index);
     if (iface == nullptr) {
@@ -47,8 +44,8 @@ Status SimIpStack::ConvertInterfaceIndexToLuid(uint32_t index, uint64_t& luid) {
 }
 
 Status SimIpStack::GetIfEntry(platform::MibIfRow& row) {
-    if (const auto failure = Injected(Call::GetIfEntry)) {
-        return *failure;
+    if (const auto refused = Preamble(Call::GetIfEntry)) {
+        return *refused;
     }
     const Interface* iface = FindByIndex(row.index);
     if (iface == nullptr) {
@@ -76,8 +73,8 @@ Status SimIpStack::GetIfEntry(platform::MibIfRow& row) {
 }
 
 Status SimIpStack::GetAdaptersInfo(std::vector<platform::IpAdapterInfo>& adapters) {
-    if (const auto failure = Injected(Call::GetAdaptersInfo)) {
-        return *failure;
+    if (const auto refused = Preamble(Call::GetAdaptersInfo)) {
+        return *refused;
     }
     adapters.clear();
     for (const Interface* iface : Interfaces()) {
@@ -121,8 +118,8 @@ Status SimIpStack::GetAdaptersInfo(std::vector<platform::IpAdapterInfo>& adapter
 }
 
 Status SimIpStack::GetIpForwardTable(std::vector<platform::MibIpForwardRow>& rows) {
-    if (const auto failure = Injected(Call::GetIpForwardTable)) {
-        return *failure;
+    if (const auto refused = Preamble(Call::GetIpForwardTable)) {
+        return *refused;
     }
     rows.clear();
     std::vector<const Interface*> all;
@@ -192,14 +189,10 @@ std::vector<const SimIpStack::Interface*> SimIpStack::RunningByIndex() const {
 
 Status SimIpStack::GetUnicastIpAddressTable(uint16_t family,
                                             std::vector<platform::UnicastRow>& rows) {
-    if (const auto failure = Injected(Call::GetUnicastIpAddressTable)) {
-        return *failure;
+    if (const auto refused = Preamble(Call::GetUnicastIpAddressTable, Vista())) {
+        return *refused;
     }
-    if (!Vista()) {
-        return kProcNotFound;
-    }
-    if (family != platform::af::kUnspec && family != platform::af::kInet &&
-        family != platform::af::kInet6) {
+    if (family != platform::af::kUnspec && !IsIpFamily(family)) {
         return status::kInvalidParameter;
     }
     rows.clear();
@@ -242,14 +235,10 @@ Status SimIpStack::GetUnicastIpAddressTable(uint16_t family,
 }
 
 Status SimIpStack::GetIpForwardTable2(uint16_t family, std::vector<platform::ForwardRow2>& rows) {
-    if (const auto failure = Injected(Call::GetIpForwardTable2)) {
-        return *failure;
+    if (const auto refused = Preamble(Call::GetIpForwardTable2, Vista())) {
+        return *refused;
     }
-    if (!Vista()) {
-        return kProcNotFound;
-    }
-    if (family != platform::af::kUnspec && family != platform::af::kInet &&
-        family != platform::af::kInet6) {
+    if (family != platform::af::kUnspec && !IsIpFamily(family)) {
         return status::kInvalidParameter;
     }
     rows.clear();
@@ -318,14 +307,10 @@ Status SimIpStack::GetIpForwardTable2(uint16_t family, std::vector<platform::For
 
 Status SimIpStack::GetAdaptersAddresses(uint32_t family, uint32_t,
                                         std::vector<platform::AdapterAddresses>& adapters) {
-    if (const auto failure = Injected(Call::GetAdaptersAddresses)) {
-        return *failure;
+    if (const auto refused = Preamble(Call::GetAdaptersAddresses, HasIpv6())) {
+        return *refused;
     }
-    if (!HasIpv6()) {
-        return kProcNotFound;  // not in the IP Helper of Windows 2000
-    }
-    if (family != platform::af::kUnspec && family != platform::af::kInet &&
-        family != platform::af::kInet6) {
+    if (family != platform::af::kUnspec && !IsIpFamily(family)) {
         return status::kInvalidParameter;
     }
     const bool wantV4 = family != platform::af::kInet6;
@@ -368,8 +353,8 @@ Status SimIpStack::GetAdaptersAddresses(uint32_t family, uint32_t,
 }
 
 Status SimIpStack::GetInterfaceInfo(std::vector<platform::IpAdapterIndexMap>& adapters) {
-    if (const auto failure = Injected(Call::GetInterfaceInfo)) {
-        return *failure;
+    if (const auto refused = Preamble(Call::GetInterfaceInfo)) {
+        return *refused;
     }
     adapters.clear();
     for (const Interface* iface : Interfaces()) {
