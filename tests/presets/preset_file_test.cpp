@@ -7,8 +7,8 @@
 
 #include "presets/preset_support.h"
 #include "presets/preset_test_support.h"
+#include "support/failing_disk.h"
 #include "support/temp_dir.h"
-#include "system/path_fault_injection.h"
 
 namespace vexav6::testing {
 namespace {
@@ -118,11 +118,11 @@ TEST(PresetFile, AFailedSaveKeepsThePreviousFile) {
     PresetCollection after;
     after.Add(Named("After, with a longer name"), "After");
     // The disk fills up part-way: raised, or answered false when asked to be quiet.
-    Path::faults::FailNextWriteAfter(5, ENOSPC);
-    ExpectError([&] { PresetSupport::SavePresetFile(path, after, true); }, errnum::kDiskFull,
+    FailingDisk full(5, ENOSPC);
+    ExpectError([&] { PresetSupport::SavePresetFile(path, after, true, full); }, errnum::kDiskFull,
                 "WriteAllBytes");
-    Path::faults::FailNextWriteAfter(5, EIO);
-    EXPECT_FALSE(PresetSupport::SavePresetFile(path, after, false));
+    FailingDisk pulled(5, EIO);
+    EXPECT_FALSE(PresetSupport::SavePresetFile(path, after, false, pulled));
     // A preset that cannot be stored fails before the file is touched.
     after.Item(1)->SetMACAddress(300);
     ExpectError([&] { PresetSupport::SavePresetFile(path, after, true); }, errnum::kOverflow,
