@@ -155,8 +155,7 @@ void AdapterInfo::GetIPInfo(bool showErrorMsg) {
             GetIPv4NameServersFromRegistry();
         }
         if (ipv6Binding_) {
-            const double version = WinVer::GetWindowsVersion(platform_);
-            if (version >= 6) {
+            if (WinVer::IsVistaOrLater(platform_)) {
                 GetIPv6InterfaceInfoFromRegistry();
                 if (state_) {
                     GetIPv6InfoFromAPI();
@@ -164,7 +163,7 @@ void AdapterInfo::GetIPInfo(bool showErrorMsg) {
                     GetIPv6InfoFromRegistry();
                 }
                 GetIPv6NameServersFromRegistry();
-            } else if (version >= 5.1) {
+            } else if (WinVer::IsXPOrLater(platform_)) {
                 ipv6RouterDiscovery_ = 1;
                 if (state_) {
                     GetIPv6InfoFromAPIWinXP();

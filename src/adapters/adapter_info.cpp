@@ -132,7 +132,7 @@ void AdapterInfo::Refresh(bool showErrorMsg) {
             ifIndex_ = static_cast<int32_t>(index);
         }
 
-        if (WinVer::GetWindowsVersion(platform_) >= 6) {
+        if (WinVer::IsVistaOrLater(platform_)) {
             // An adapter without an interface has no LUID; asking the system for the LUID of
             // index 0 would only fail and stop the refresh before the registry was read.
             uint64_t luid = 0;

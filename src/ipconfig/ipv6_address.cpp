@@ -32,7 +32,7 @@ void IPv6Address::Init(std::span<const uint8_t> ipv6, uint8_t onLinkPrefixLength
     if (adapter != nullptr) {
         const Platform& platform = adapter->GetPlatform();
         // Before Windows 6.0 there is no such initialiser (nor the calls that take the row).
-        if (WinVer::GetWindowsVersion(platform) >= 6) {
+        if (WinVer::IsVistaOrLater(platform)) {
             platform.ipHelper.InitializeUnicastIpAddressEntry(row_);
         }
         row_.ifIndex = static_cast<uint32_t>(ifIndex);

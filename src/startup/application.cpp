@@ -16,8 +16,7 @@ using platform::MessageBoxIcon;
 
 int Main(const Platform& platform, WindowModeHost& windowMode) {
     try {
-        const double version = WinVer::GetWindowsVersion(platform);
-        if (version < 5.0) {
+        if (!WinVer::IsWindows2000OrLater(platform)) {
             // Only the version number decides; the text names the service pack all the same.
             platform.ui.MessageBox(
                 "Operating system version not supported. Minimum supported operating system is "
@@ -28,7 +27,7 @@ int Main(const Platform& platform, WindowModeHost& windowMode) {
         }
 
         const std::string rawCommandLine = platform.system.GetCommandLineTail();
-        if (version >= 6.0 && !platform.system.IsUserAnAdmin()) {
+        if (WinVer::IsVistaOrLater(platform) && !platform.system.IsUserAnAdmin()) {
             // Changing adapters needs administrator rights: start again elevated with the command
             // line exactly as it came, and end this process whatever the user answers.
             const bool started =
