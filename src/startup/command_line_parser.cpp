@@ -55,14 +55,14 @@ class Reader {
             state_.actsOnAdapter = true;
         } else if (word == "m" || word == "nm") {
             Preset& preset = WorkingPreset();
-            preset.SetMACAddress(macaction::kCustom);
+            preset.SetMACAddress(MacAction::Custom);
             preset.SetCustomMACAddress(CustomAddressText(argument));
             if (word == "nm") {
                 SetTemporaryRestart();
             }
         } else if (word == "r" || word == "nr" || word == "r02" || word == "nr02") {
             const bool with02 = word.ends_with("02");
-            WorkingPreset().SetMACAddress(with02 ? macaction::kRandom02 : macaction::kRandom);
+            WorkingPreset().SetMACAddress(with02 ? MacAction::Random02 : MacAction::Random);
             state_.vendorDatabaseNeeded = true;
             if (word.starts_with("n")) {
                 SetTemporaryRestart();

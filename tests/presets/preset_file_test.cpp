@@ -18,7 +18,7 @@ using Bytes = std::vector<uint8_t>;
 std::shared_ptr<Preset> Named(const std::string& name, int32_t action = 0) {
     auto p = std::make_shared<Preset>();
     p->SetPresetName(name);
-    p->SetMACAddress(action);
+    p->SetMACAddress(static_cast<MacAction>(action));
     return p;
 }
 
@@ -58,7 +58,7 @@ TEST(PresetFile, HoldsTheRecordsInOrderAndNoCollectionAsThreeBytes) {
     ASSERT_TRUE(read);
     ASSERT_EQ(read->Count(), 2);
     EXPECT_EQ(read->Key(1), "Home");
-    EXPECT_EQ(read->Item("work")->MACAddress(), 1);
+    EXPECT_EQ(read->Item("work")->MACAddress(), MacAction::Random);
 }
 
 TEST(PresetFile, RefusesOtherVersionsDuplicatesAndFilesCutShort) {
@@ -124,7 +124,7 @@ TEST(PresetFile, AFailedSaveKeepsThePreviousFile) {
     FailingDisk pulled(5, EIO);
     EXPECT_FALSE(PresetSupport::SavePresetFile(path, after, false, pulled));
     // A preset that cannot be stored fails before the file is touched.
-    after.Item(1)->SetMACAddress(300);
+    after.Item(1)->SetMACAddress(static_cast<MacAction>(300));
     ExpectError([&] { PresetSupport::SavePresetFile(path, after, true); }, errnum::kOverflow,
                 "Preset.WriteTo");
     EXPECT_FALSE(PresetSupport::SavePresetFile(path, after, false));
