@@ -168,28 +168,47 @@ void SetDeviceState(const Platform& platform, DevInfoSet set, const DevInfoData&
     platform.system.Sleep(kSettleMs);
 }
 
-void GetDevice(const Platform& platform, DeviceInfoSet& set, DevInfoData& device,
-               std::string_view driverKey) {
-    DeviceInfoSet found = PresentNetworkDevices(platform, "GetDevice");
+namespace {
+
+// The first present network device whose driver key contains `driverKey`: true with `set` and
+// `device` filled, false when there is none.
+bool FindDevice(const Platform& platform, DeviceInfoSet& set, DevInfoData& device,
+                std::string_view driverKey, const char* source) {
+    DeviceInfoSet found = PresentNetworkDevices(platform, source);
     // Every driver key contains the empty text: an adapter without a driver key must not find
     // (and switch off) whichever device happens to come first.
-    if (!driverKey.empty()) {
-        for (uint32_t index = 0;; ++index) {
-            DevInfoData candidate;
-            candidate.size = 28;
-            if (!platform.devices.EnumDeviceInfo(found.Get(), index, candidate)) {
-                break;
-            }
-            const std::string key =
-                GetDevicePropertyString(platform, found.Get(), candidate, platform::spdrp::kDriver);
-            if (text::ContainsIgnoreCase(key, driverKey)) {
-                set = std::move(found);
-                device = candidate;
-                return;
-            }
+    if (driverKey.empty()) {
+        return false;
+    }
+    for (uint32_t index = 0;; ++index) {
+        DevInfoData candidate;
+        candidate.size = 28;
+        if (!platform.devices.EnumDeviceInfo(found.Get(), index, candidate)) {
+            return false;
+        }
+        const std::string key =
+            GetDevicePropertyString(platform, found.Get(), candidate, platform::spdrp::kDriver);
+        if (text::ContainsIgnoreCase(key, driverKey)) {
+            set = std::move(found);
+            device = candidate;
+            return true;
         }
     }
-    throw Error(errnum::kOwnCheck, "GetDevice", "Device not found.");
+}
+
+}  // namespace
+
+void GetDevice(const Platform& platform, DeviceInfoSet& set, DevInfoData& device,
+               std::string_view driverKey) {
+    if (!FindDevice(platform, set, device, driverKey, "GetDevice")) {
+        throw Error(errnum::kOwnCheck, "GetDevice", "Device not found.");
+    }
+}
+
+bool IsAdapterDevicePresent(const Platform& platform, std::string_view driverKey) {
+    DeviceInfoSet set;
+    DevInfoData device;
+    return FindDevice(platform, set, device, driverKey, "IsAdapterDevicePresent");
 }
 
 bool IsAdapterDeviceEnabled(const Platform& platform, std::string_view driverKey) {

@@ -67,6 +67,9 @@ void GetDevice(const Platform& platform, DeviceInfoSet& set, platform::DevInfoDa
 
 bool IsAdapterDeviceEnabled(const Platform& platform, std::string_view driverKey);
 
+// Whether a present network device has that driver key: false once its hardware is gone.
+bool IsAdapterDevicePresent(const Platform& platform, std::string_view driverKey);
+
 // Brings the device into the requested state; a device already in it is left alone (no request,
 // no wait).
 void SetAdapterDeviceEnabled(const Platform& platform, std::string_view driverKey, bool enabled);

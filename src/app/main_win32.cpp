@@ -1,58 +1,16 @@
-// The Windows program: the program's core on the real machine.
+// The Windows program: the program's core on the real machine, with its windows.
 #include "platform/win32/windows_include.h"
 
 #include <objbase.h>
 
-#include <string>
-
-#include "base/app_info.h"
 #include "platform/win32/win32_machine.h"
 #include "startup/application.h"
-
-namespace {
-
-// What the command line reaches of the windows while there are none: the help shows in a message
-// box until the help window exists.
-class NoWindows : public vexav6::CommandLine::WindowAccess {
-  public:
-    explicit NoWindows(vexav6::platform::UiApi& ui) : ui_(ui) {}
-
-    bool HasMainWindow() override { return false; }
-    void ShowMainWindow() override {}
-    void OpenPresetFile(const std::string& /*path*/) override {}
-    void ShowHelp(const std::string& caption, const std::string& text) override {
-        ui_.MessageBox(text, caption, vexav6::platform::MessageBoxButtons::Ok,
-                       vexav6::platform::MessageBoxIcon::Information);
-    }
-
-  private:
-    vexav6::platform::UiApi& ui_;
-};
-
-// The main window is not part of this build yet: window mode says so and ends.
-class NoWindowMode : public vexav6::Application::WindowModeHost {
-  public:
-    explicit NoWindowMode(vexav6::platform::UiApi& ui) : ui_(ui), windows_(ui) {}
-
-    bool LoadMainWindow() override {
-        ui_.MessageBox(
-            "The window mode is not available in this build. Run the program with "
-            "command-line options (-help lists them).",
-            vexav6::app::TitleWithMajorVersion(), vexav6::platform::MessageBoxButtons::Ok,
-            vexav6::platform::MessageBoxIcon::Exclamation);
-        return false;
-    }
-    int RunMessageLoop() override { return vexav6::Application::exitcode::kSuccess; }
-    vexav6::CommandLine::WindowAccess* Windows() override { return &windows_; }
-
-  private:
-    vexav6::platform::UiApi& ui_;
-    NoWindows windows_;
-};
-
-}  // namespace
+#include "ui/win32/dpi.h"
+#include "ui/win32/window_mode.h"
 
 int WINAPI wWinMain(HINSTANCE, HINSTANCE, PWSTR, int) {
+    // Before any window: the windows lay themselves out for the DPI of their monitor.
+    vexav6::ui::win32::EnableDpiAwareness();
     // ShellExecute may need COM (shell extensions, the elevation prompt).
     const HRESULT com =
         ::CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED | COINIT_DISABLE_OLE1DDE);
@@ -63,7 +21,7 @@ int WINAPI wWinMain(HINSTANCE, HINSTANCE, PWSTR, int) {
         machine.timers.SetErrorHandler([&platform](const vexav6::Error& error) {
             vexav6::Application::ReportError(platform, error);
         });
-        NoWindowMode windowMode(machine.ui);
+        vexav6::ui::win32::WindowMode windowMode(platform);
         exitCode = vexav6::Application::Main(platform, windowMode);
     }
     if (SUCCEEDED(com)) {

@@ -90,8 +90,8 @@ TEST_F(AutomaticUpdatesTest, ManualCheckAsksUnconditionallyAndAutomaticSendsTheD
     EXPECT_EQ(manual.resolveTimeoutMs + manual.connectTimeoutMs + manual.sendTimeoutMs +
                   manual.receiveTimeoutMs,
               4 * 30000);
-    EXPECT_EQ(manual.Header("User-Agent"),
-              std::string(app::kTitle) + " v6.0.0 (" + app::kProductWebAddress + ")");
+    EXPECT_EQ(manual.Header("User-Agent"), std::string(app::kTitle) + " v" + app::FullVersion() +
+                                               " (" + app::kProductWebAddress + ")");
     EXPECT_EQ(manual.Header("If-Modified-Since"), "");
     EXPECT_EQ(statuses, (std::vector<StatusEvent>{{false, "", "", 0}}));
     EXPECT_EQ(updates.NextCheckDate(), InDays(30));

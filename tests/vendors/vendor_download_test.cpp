@@ -82,8 +82,8 @@ TEST_F(VendorDownloadTest, FirstDownloadAsksForAnyListingThenSavesIt) {
     EXPECT_EQ(request.connectTimeoutMs, 30000);
     EXPECT_EQ(request.sendTimeoutMs, 30000);
     EXPECT_EQ(request.receiveTimeoutMs, 30000);
-    EXPECT_EQ(request.Header("User-Agent"),
-              std::string(app::kTitle) + " v6.0.0 (" + app::kProductWebAddress + ")");
+    EXPECT_EQ(request.Header("User-Agent"), std::string(app::kTitle) + " v" + app::FullVersion() +
+                                                " (" + app::kProductWebAddress + ")");
     EXPECT_EQ(request.Header("If-Modified-Since"), "Sat, 30 Dec 1899 00:00:00 GMT");
 
     machine.ui.DoEvents();

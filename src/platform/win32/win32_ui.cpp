@@ -48,16 +48,36 @@ UINT IconFlags(MessageBoxIcon icon) {
     return 0;
 }
 
+UINT DefaultButtonFlags(platform::MessageBoxDefaultButton defaultButton) {
+    switch (defaultButton) {
+        case platform::MessageBoxDefaultButton::First:
+            return MB_DEFBUTTON1;
+        case platform::MessageBoxDefaultButton::Second:
+            return MB_DEFBUTTON2;
+        case platform::MessageBoxDefaultButton::Third:
+            return MB_DEFBUTTON3;
+    }
+    return MB_DEFBUTTON1;
+}
+
 }  // namespace
 
 MessageBoxResult Win32Ui::MessageBox(std::string_view text, std::string_view title,
                                      MessageBoxButtons buttons, MessageBoxIcon icon) {
+    return MessageBoxWithDefault(text, title, buttons, icon,
+                                 platform::MessageBoxDefaultButton::First);
+}
+
+MessageBoxResult Win32Ui::MessageBoxWithDefault(std::string_view text, std::string_view title,
+                                                MessageBoxButtons buttons, MessageBoxIcon icon,
+                                                platform::MessageBoxDefaultButton defaultButton) {
     const std::wstring wideText = Widen(text);
     const std::wstring wideTitle = Widen(title);
     const HWND owner = ::GetActiveWindow();
     // Without an owner the box still blocks every window of this thread, as one over the main
     // window would.
-    const UINT flags = ButtonFlags(buttons) | IconFlags(icon) | (owner ? 0 : MB_TASKMODAL);
+    const UINT flags = ButtonFlags(buttons) | IconFlags(icon) | DefaultButtonFlags(defaultButton) |
+                       (owner ? 0 : MB_TASKMODAL);
     const int answer = ::MessageBoxW(owner, wideText.c_str(), wideTitle.c_str(), flags);
     switch (answer) {
         case IDOK:

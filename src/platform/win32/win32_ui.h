@@ -8,13 +8,20 @@
 
 namespace vexav6::win32 {
 
-// Message boxes of the system (MessageBoxW), owned by the thread's active window, and a pump of
-// the thread's pending messages for long tasks on the user-interface thread.
+// Message boxes of the system (MessageBoxW) and its open and save file dialogs, owned by the
+// thread's active window, and a pump of the thread's pending messages for long tasks on the
+// user-interface thread.
 class Win32Ui : public platform::UiApi {
   public:
     platform::MessageBoxResult MessageBox(std::string_view text, std::string_view title,
                                           platform::MessageBoxButtons buttons,
                                           platform::MessageBoxIcon icon) override;
+    platform::MessageBoxResult MessageBoxWithDefault(
+        std::string_view text, std::string_view title, platform::MessageBoxButtons buttons,
+        platform::MessageBoxIcon icon, platform::MessageBoxDefaultButton defaultButton) override;
+    // GetOpenFileNameW / GetSaveFileNameW (win32_file_dialogs.cpp).
+    platform::FileDialogAnswer ShowOpenDialog(const platform::FileDialogRequest& request) override;
+    platform::FileDialogAnswer ShowSaveDialog(const platform::FileDialogRequest& request) override;
     // Runs every message waiting for this thread (timers, hand-overs, repaints) and returns. A
     // quit request is left for the main message loop.
     void DoEvents() override;

@@ -1,0 +1,15 @@
+#!/usr/bin/env bash
+# Installs the Debian packages named as arguments that are not installed yet (./test, ./package).
+set -euo pipefail
+missing=()
+for p in "$@"; do
+    dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed" || missing+=("$p")
+done
+if [ ${#missing[@]} -gt 0 ]; then
+    echo "== installing: ${missing[*]}"
+    export DEBIAN_FRONTEND=noninteractive
+    sudo_cmd=""
+    [ "$(id -u)" -ne 0 ] && sudo_cmd="sudo"
+    $sudo_cmd apt-get update -q
+    $sudo_cmd apt-get install -y -q "${missing[@]}"
+fi

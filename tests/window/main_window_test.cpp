@@ -1,0 +1,304 @@
+// The main window under Wine: the real window over the simulated demo machine.
+#include "platform/win32/windows_include.h"
+
+#include <commctrl.h>
+#include <gmock/gmock.h>
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <string>
+
+#include "presets/preset_support.h"
+#include "support/dashless_dir.h"
+#include "ui/win32/controls.h"
+#include "window/window_bench.h"
+
+namespace vexav6::testing {
+namespace {
+
+using platform::MessageBoxResult;
+using ::testing::HasSubstr;
+using ::testing::StartsWith;
+using ui::MainMenu;
+
+class MainWindowTest : public WindowBench {
+  protected:
+    void SetUp() override { LoadMachine("demo.json"); }
+
+    // Opens the window with the full vendor database beside the program.
+    void OpenWithVendors() {
+        CopyVendorDatabase();
+        ASSERT_TRUE(Open());
+        machine.ui.ClearBoxes();
+    }
+
+    // Whether the simulated device behind a connection is enabled.
+    bool DeviceEnabled(const std::string& connection) {
+        for (const auto& adapter : Presenter().NetworkAdapters()) {
+            if (adapter->ConnectionName() == connection) {
+                const auto* device = machine.devices.Find(adapter->DriverRegistryPath());
+                return device != nullptr && !device->Disabled();
+            }
+        }
+        ADD_FAILURE() << "no connection " << connection;
+        return false;
+    }
+
+    void SavePresets(const std::string& file, std::initializer_list<const char*> names) {
+        PresetCollection presets;
+        for (const char* name : names) {
+            auto preset = std::make_shared<Preset>();
+            preset->SetPresetName(name);
+            presets.Add(preset, name);
+        }
+        PresetSupport::SavePresetFile(file, presets, true);
+    }
+};
+
+TEST_F(MainWindowTest, FirstStartWithoutFilesAsksForVendorsAndShowsEveryTab) {
+    // The splash is photographed while the load lets pending work run.
+    bool splashShot = false;
+    machine.ui.onDoEvents = [&] {
+        if (!splashShot && Window().Splash() != nullptr) {
+            splashShot = true;
+            Screenshot(Window().Splash(), "splash-while-loading");
+        }
+    };
+    machine.ui.ScriptAnswer(MessageBoxResult::No);
+    ASSERT_TRUE(Open());
+    machine.ui.onDoEvents = nullptr;
+    EXPECT_TRUE(splashShot);
+
+    ASSERT_EQ(machine.ui.Boxes().size(), 1u);
+    EXPECT_EQ(machine.ui.Boxes()[0].title, "Vendors List (OUI) File Missing. Download It?");
+    EXPECT_TRUE(std::filesystem::exists(folder.Path() / "Default.kpf"));
+    EXPECT_EQ(Caption(), "Korvaldine MAC Address Changer v6");
+    EXPECT_TRUE(::IsWindowVisible(Main()));
+    EXPECT_EQ(Window().Splash(), nullptr);
+
+    // The list: one row per bound adapter with its five columns, the first selected.
+    ASSERT_EQ(RowCount(), 5);
+    const int ethernet = RowOf("Ethernet");
+    ASSERT_GE(ethernet, 0);
+    EXPECT_EQ(Cell(ethernet, 1), "No");
+    EXPECT_EQ(Cell(ethernet, 2), "04-D4-C4-5A-12-7E");
+    EXPECT_EQ(Cell(ethernet, 3), "Up, Operational");
+    EXPECT_EQ(Cell(ethernet, 4), "1 gbps");
+    EXPECT_TRUE(Checked(ethernet));
+    EXPECT_FALSE(Checked(RowOf("Bluetooth Network Connection")));
+    EXPECT_EQ(SelectedRow(), 0);
+    EXPECT_EQ(DetailsField(ui::DetailsField::Connection), Cell(0, 0));
+    // Without a vendor database every vendor is unknown.
+    EXPECT_EQ(DetailsField(ui::DetailsField::OriginalMACVendor), "Unknown Vendor");
+
+    // Menus of windows still to come are there and disabled.
+    EXPECT_TRUE(MenuEnabled(MainMenu::Action));
+    EXPECT_TRUE(MenuEnabled(MainMenu::FileOpenPreset));
+    EXPECT_FALSE(MenuEnabled(MainMenu::FileImportPreset));
+    EXPECT_FALSE(MenuEnabled(MainMenu::HelpAbout));
+    EXPECT_TRUE(MenuChecked(MainMenu::OptionsSpeedInKBytes));
+
+    Screenshot("main-window-first-start-details-tab");
+    Key(VK_TAB, true);
+    EXPECT_EQ(CurrentTab(), 1);
+    EXPECT_TRUE(PageVisible(1));
+    EXPECT_FALSE(PageVisible(0));
+    Screenshot("main-window-ip-tab-empty-until-its-panels-exist");
+    Key(VK_TAB, true);
+    Screenshot("main-window-presets-tab-new-default-kpf");
+    Key(VK_TAB, true);
+    EXPECT_EQ(CurrentTab(), 0);
+    Key(VK_TAB, true, true);
+    EXPECT_EQ(CurrentTab(), 2);
+    EXPECT_EQ(::GetFocus(), Window().Tabs());
+}
+
+TEST_F(MainWindowTest, VendorsPresetsAndTrafficOfTheSelectedAdapter) {
+    SavePresets(folder.File("Default.kpf"), {"Home", "Office"});
+    OpenWithVendors();
+    EXPECT_TRUE(machine.ui.Boxes().empty());
+
+    ClickRow(RowOf("Ethernet"));
+    EXPECT_EQ(SelectedRow(), RowOf("Ethernet"));
+    EXPECT_EQ(DetailsField(ui::DetailsField::Device), "Intel(R) Ethernet Connection (7) I219-V");
+    EXPECT_THAT(DetailsField(ui::DetailsField::OriginalMACVendor), HasSubstr("ASUSTek"));
+    EXPECT_EQ(DetailsField(ui::DetailsField::ActiveMAC), "04-D4-C4-5A-12-7E (Original)");
+    EXPECT_EQ(DetailsField(ui::DetailsField::TCPIPv4), "Enabled");
+
+    // A minute of traffic fills the rows and the chart.
+    Wait(60000);
+    const HWND traffic = Window().TrafficPanel().List();
+    EXPECT_THAT(ui::win32::listview::GetItemText(traffic, 0, 1), HasSubstr(" bytes)"));
+    EXPECT_THAT(ui::win32::listview::GetItemText(traffic, 1, 1), HasSubstr("KB/s"));
+    size_t samples = 0;
+    for (const auto& sample : Window().TrafficPanel().Chart().Samples()) {
+        samples += sample[0].has_value() ? 1 : 0;
+    }
+    EXPECT_GE(samples, 50u);
+    Screenshot("main-window-ethernet-with-vendors-and-traffic");
+
+    // The preset tab names the file and lists its presets.
+    Command(MainMenu::NextTab);
+    Command(MainMenu::NextTab);
+    EXPECT_THAT(TextOf(Window().PresetsPanel().Group()),
+                StartsWith("Network Connection Presets (Default.kpf) ["));
+    EXPECT_EQ(ui::win32::listview::Count(Window().PresetsPanel().List()), 2);
+    Screenshot("main-window-presets-tab-two-presets");
+}
+
+TEST_F(MainWindowTest, RefreshKeepsTheSelectionAndUntickingAsksFirst) {
+    OpenWithVendors();
+    const int wifi = RowOf("Wi-Fi");
+    ClickRow(wifi);
+    Key(VK_F5);
+    EXPECT_EQ(SelectedRow(), RowOf("Wi-Fi"));
+    EXPECT_EQ(DetailsField(ui::DetailsField::Connection), "Wi-Fi");
+
+    // Space on the Ethernet row clears its box: No leaves the connection as it was.
+    const int ethernet = RowOf("Ethernet");
+    machine.ui.ScriptAnswer(MessageBoxResult::No);
+    ToggleCheck(ethernet);
+    ASSERT_EQ(machine.ui.Boxes().size(), 1u);
+    EXPECT_EQ(machine.ui.Boxes()[0].title, "Disable Network Connection?");
+    EXPECT_TRUE(Checked(ethernet));
+    EXPECT_EQ(Cell(ethernet, 3), "Up, Operational");
+    EXPECT_TRUE(DeviceEnabled("Ethernet"));
+
+    // Yes disables it; the periodic refresh keeps the row as the device is.
+    ToggleCheck(ethernet);
+    EXPECT_FALSE(DeviceEnabled("Ethernet"));
+    Wait(5000);
+    EXPECT_FALSE(Checked(ethernet));
+    EXPECT_EQ(Cell(ethernet, 3), "Down, Non Operational");
+    Screenshot("main-window-ethernet-disabled");
+    ToggleCheck(ethernet);
+    EXPECT_TRUE(DeviceEnabled("Ethernet"));
+    EXPECT_EQ(machine.ui.Boxes().size(), 2u);
+}
+
+TEST_F(MainWindowTest, DhcpMenusFollowTheAdapterAndSwitchingRestartsIt) {
+    OpenWithVendors();
+    struct Expected {
+        const char* connection;
+        bool enabled, checked, release;
+    };
+    for (const Expected& e : {Expected{"Ethernet", true, true, true},
+                              Expected{"vEthernet (Default Switch)", true, false, false},
+                              Expected{"Wi-Fi", true, true, false}}) {
+        ClickRow(RowOf(e.connection));
+        EXPECT_EQ(MenuEnabled(MainMenu::ActionDHCPv4), e.enabled) << e.connection;
+        EXPECT_EQ(MenuChecked(MainMenu::ActionDHCPv4Enabled), e.checked) << e.connection;
+        EXPECT_EQ(MenuEnabled(MainMenu::ActionDHCPv4Release), e.release) << e.connection;
+        EXPECT_EQ(MenuEnabled(MainMenu::ActionDHCPv4Renew), e.release) << e.connection;
+    }
+
+    // Switching DHCP off on the Ethernet restarts it: off and on again.
+    ClickRow(RowOf("Ethernet"));
+    const size_t changes = machine.devices.StateChanges().size();
+    Command(MainMenu::ActionDHCPv4Enabled);
+    EXPECT_EQ(machine.devices.StateChanges().size(), changes + 2);
+    EXPECT_FALSE(MenuChecked(MainMenu::ActionDHCPv4Enabled));
+    EXPECT_FALSE(MenuEnabled(MainMenu::ActionDHCPv4Release));
+    EXPECT_TRUE(DeviceEnabled("Ethernet"));
+    EXPECT_TRUE(machine.ui.Boxes().empty());
+}
+
+TEST_F(MainWindowTest, DeleteOnlyForDisabledAdaptersAfterTwoWarnings) {
+    OpenWithVendors();
+    ClickRow(RowOf("Ethernet"));
+    Command(MainMenu::ActionDeleteAdapter);
+    ASSERT_EQ(machine.ui.Boxes().size(), 1u);
+    EXPECT_EQ(machine.ui.Boxes()[0].title, "Cannot Delete Network Adapter");
+    EXPECT_EQ(RowCount(), 5);
+
+    machine.ui.ClearBoxes();
+    ClickRow(RowOf("Bluetooth Network Connection"));
+    machine.ui.ScriptAnswer(MessageBoxResult::Ok);
+    machine.ui.ScriptAnswer(MessageBoxResult::Yes);
+    Command(MainMenu::ActionDeleteAdapter);
+    ASSERT_EQ(machine.ui.Boxes().size(), 2u);
+    EXPECT_EQ(machine.ui.Boxes()[0].title, "WARNING! Korvaldine MAC Address Changer");
+    EXPECT_EQ(machine.ui.Boxes()[1].title, "Delete Network Adapter?");
+    EXPECT_EQ(RowCount(), 4);
+    EXPECT_EQ(RowOf("Bluetooth Network Connection"), -1);
+    EXPECT_EQ(SelectedRow(), 0);
+}
+
+TEST_F(MainWindowTest, TextReportIsWrittenWhereTheUserSaysAndOpened) {
+    OpenWithVendors();
+    machine.ui.ScriptFileChosen(folder.File("adapters.txt"));
+    Command(MainMenu::FileExportTextReport);
+
+    ASSERT_EQ(machine.ui.FileDialogs().size(), 1u);
+    EXPECT_EQ(machine.ui.FileDialogs()[0].request.title, "Save Text Report As");
+    const std::string report = ReadFileBytes(folder.Path() / "adapters.txt");
+    EXPECT_THAT(report, StartsWith("Korvaldine MAC Address Changer v6."));
+    EXPECT_THAT(report, HasSubstr("Interface #5\r\n"));
+    EXPECT_THAT(report, HasSubstr("ASUSTek"));
+    ASSERT_FALSE(machine.system.ShellCalls().empty());
+    EXPECT_EQ(machine.system.ShellCalls().back().file, folder.File("adapters.txt"));
+}
+
+TEST_F(MainWindowTest, CommandLineHelpIsAResizableWindowWhoseTextFollowsItsSize) {
+    std::filesystem::copy_file(std::filesystem::path(VEXAV6_PROGRAM).parent_path() / "CLIHelp.txt",
+                               folder.Path() / "CLIHelp.txt");
+    OpenWithVendors();
+    bool shown = false;
+    OnNextModal([&](HWND help) {
+        shown = true;
+        EXPECT_EQ(TextOf(help), "Command Line Parameters Help - Korvaldine MAC Address Changer v6");
+        const HWND text = ::GetDlgItem(help, ui::win32::frmCLIHelpWindow::kTextId);
+        EXPECT_THAT(TextOf(text), StartsWith("Korvaldine MAC Address Changer v6\r\n\r\n"));
+        EXPECT_THAT(TextOf(text), HasSubstr("-n <name>"));
+        EXPECT_FALSE(::IsWindowEnabled(Main()));
+        Screenshot(help, "command-line-help-window");
+
+        ::SetWindowPos(help, nullptr, 0, 0, 500, 400, SWP_NOMOVE | SWP_NOZORDER);
+        RECT client{};
+        RECT box{};
+        ::GetClientRect(help, &client);
+        ::GetWindowRect(text, &box);
+        EXPECT_GT(box.right - box.left, client.right - 30);
+        EXPECT_GT(box.bottom - box.top, client.bottom - 30);
+        ::SendMessageW(help, WM_CLOSE, 0, 0);
+    });
+    Command(MainMenu::HelpCommandLine);
+    EXPECT_TRUE(shown);
+    EXPECT_TRUE(::IsWindowEnabled(Main()));
+}
+
+TEST_F(MainWindowTest, HandOverShowsTheHiddenWindowAndOpensThePresetFile) {
+    OpenWithVendors();
+    ::ShowWindow(Main(), SW_HIDE);
+    EXPECT_TRUE(machine.system.DeliverHandOver(""));
+    Pump();
+    EXPECT_TRUE(::IsWindowVisible(Main()));
+
+    // The command line is cut at every dash: the file lives in a folder without one.
+    DashlessTempDir presetFolder;
+    SavePresets(presetFolder.File("office.kpf"), {"Office"});
+    ::ShowWindow(Main(), SW_HIDE);
+    EXPECT_TRUE(machine.system.DeliverHandOver("-o " + presetFolder.File("office.kpf")));
+    Pump();
+    EXPECT_TRUE(::IsWindowVisible(Main()));
+    EXPECT_EQ(CurrentTab(), 2);
+    EXPECT_TRUE(PageVisible(2));
+    EXPECT_THAT(TextOf(Window().PresetsPanel().Group()), HasSubstr("(office.kpf)"));
+    EXPECT_TRUE(machine.ui.Boxes().empty());
+}
+
+class EmptyMachineTest : public WindowBench {};
+
+TEST_F(EmptyMachineTest, ActionMenuIsDisabledWithoutAdapters) {
+    CopyVendorDatabase();
+    ASSERT_TRUE(Open());
+    EXPECT_EQ(RowCount(), 0);
+    EXPECT_FALSE(MenuEnabled(MainMenu::Action));
+    EXPECT_EQ(DetailsField(ui::DetailsField::Connection), "<connection name>");
+    Key(VK_F5);  // the menu's key does nothing while the menu is disabled
+    EXPECT_TRUE(machine.ui.Boxes().empty());
+    Screenshot("main-window-no-adapters");
+}
+
+}  // namespace
+}  // namespace vexav6::testing
