@@ -203,6 +203,33 @@ void SimDevices::Stop(size_t position) {
     }
 }
 
+void SimDevices::SetPresent(std::string_view driverKey, bool present) {
+    for (size_t i = 0; i < devices_.size(); ++i) {
+        if (!text::EqualsIgnoreCase(devices_[i].driverKey, driverKey)) {
+            continue;
+        }
+        if (present == devices_[i].present) {
+            return;
+        }
+        devices_[i].present = present;
+        if (present) {
+            if (const auto spec = InterfaceOf(devices_[i])) {
+                ipStack_.Register(*spec, devices_[i].burnedInAddress);
+            }
+            Start(i);
+        } else {
+            const std::string guid = runningGuids_[i];
+            Stop(i);
+            if (const auto spec = InterfaceOf(devices_[i])) {
+                ipStack_.Unregister(spec->guid);
+            } else if (!guid.empty()) {
+                ipStack_.Unregister(guid);
+            }
+        }
+        return;
+    }
+}
+
 void SimDevices::InjectFailure(Call call, Status code, int times, std::string_view driverKey) {
     failures_.push_back(Failure{call, code, times < 0 ? -1 : times, std::string(driverKey)});
 }

@@ -101,6 +101,8 @@ class SimDevices : public platform::DeviceApi {
     // A device added with `start` false whose interface was put back into the IP stack as it was
     // saved: the device counts as running when its interface does.
     void AdoptRestored(size_t position, bool running);
+    // Puts the hardware in or takes it out; a device that leaves stops.
+    void SetPresent(std::string_view driverKey, bool present);
 
     const std::vector<StateChange>& StateChanges() const { return stateChanges_; }
     size_t OpenSetCount() const { return sets_.size(); }
