@@ -370,7 +370,7 @@ Section "-Program"
   WriteRegStr HKLM "${CLASSES}\${PRESET_FILE_EXTENSION}" "" "${PROGID}"
   WriteRegStr HKLM "${CLASSES}\${PROGID}" "" "${PRESET_FILE_TYPE_NAME}"
   WriteRegStr HKLM "${CLASSES}\${PROGID}\DefaultIcon" "" "$INSTDIR\${EXE},0"
-  WriteRegStr HKLM "${CLASSES}\${PROGID}\shell\open\command" "" '"$INSTDIR\${EXE}" -o %1'
+  WriteRegStr HKLM "${CLASSES}\${PROGID}\shell\open\command" "" '"$INSTDIR\${EXE}" -o "%1"'
 
   ; "Apps & features".
   ${GetSize} "$INSTDIR" "/S=0K /G=0" $1 $2 $3

@@ -10,6 +10,7 @@
 #include "adapters/adapter_info.h"
 #include "adapters/adapter_paths.h"
 #include "base/error.h"
+#include "base/text.h"
 #include "ipconfig/ipv4_gateways.h"
 #include "system/exec_pipe.h"
 #include "system/registry.h"
@@ -118,6 +119,32 @@ void AdapterInfo::DHCPv4Action(int32_t action) {
     } else if (action == 1) {
         ThrowIfFailed(platform_, platform_.ipHelper.IpRenewAddress(*entry), kSource);
     }
+}
+
+AdapterInfo::DHCPv4LeaseInfo AdapterInfo::DHCPv4Lease() const {
+    DHCPv4LeaseInfo lease;
+    const std::string key = AdapterPaths::TcpipInterfaceKey(netCfgInstanceId_);
+    std::string text;
+    if (Registry::ReadStringValue(platform_, kHklm, key, "DhcpIPAddress", text) ==
+            status::kSuccess &&
+        !text.empty() && text.front() != '\0') {
+        // A string, or a multi-string on some systems: the first entry.
+        lease.address = text.substr(0, text.find('\0'));
+        if (lease.address == "0.0.0.0") {
+            lease.address.clear();  // released
+        }
+    }
+    text.clear();
+    if (!lease.address.empty() &&
+        Registry::ReadStringValue(platform_, kHklm, key, "DhcpDefaultGateway", text) ==
+            status::kSuccess) {
+        for (const std::string& gateway : text::Split(text, std::string_view("\0", 1))) {
+            if (!gateway.empty()) {
+                lease.gateways.push_back(gateway);
+            }
+        }
+    }
+    return lease;
 }
 
 void AdapterInfo::DHCPv6Action(int32_t action) {

@@ -31,10 +31,6 @@ namespace {
 
 constexpr RootKey kHklm = RootKey::LocalMachine;
 constexpr const char* kBridgeHardwareId = "ms_bridgemp";
-constexpr const char* kBridgeMessage =
-    "MAC Address of windows Network Bridge cannot be changed. Network Bridge will use original MAC "
-    "address (assigned by the manufacturer) of the first network adapter added in the bridge, "
-    "with the first octet of MAC address as value 0x02.";
 constexpr int16_t kDefaultChartRows = 120;
 constexpr int32_t kTrafficIntervalMs = 1000;
 constexpr double kSmallestSpeed = 0.01;
@@ -231,25 +227,50 @@ void AdapterInfo::GetInterfaceInfoFromAPI(bool showErrorMsg) {
     }
 }
 
+const char* const AdapterInfo::kNetworkBridgeMessage =
+    "MAC Address of windows Network Bridge cannot be changed. Network Bridge will use original MAC "
+    "address (assigned by the manufacturer) of the first network adapter added in the bridge, "
+    "with the first octet of MAC address as value 0x02.";
+
+bool AdapterInfo::IsNetworkBridge() const {
+    return deviceHardwareID_ == kBridgeHardwareId;
+}
+
+std::optional<std::string> AdapterInfo::NetworkAddressProblem(std::string_view networkAddress) {
+    const std::string mac = text::ToUpper(text::ReplaceAll(networkAddress, "-", ""));
+    // Drivers take exactly twelve hex digits; anything else would be stored and then ignored or
+    // refused at the next start while the change looked successful.
+    if (mac.size() != 12 ||
+        !std::all_of(mac.begin(), mac.end(), [](char c) { return text::IsHexDigit(c); })) {
+        return "Invalid MAC address format.";
+    }
+    const std::string display = RegistryFormToDisplayForm(mac);
+    // A group address (first octet odd) names many adapters at once, and no adapter is all
+    // zeros: drivers refuse both at their next start.
+    if (mac == "FFFFFFFFFFFF") {
+        return "Invalid MAC address: " + display + " is the broadcast address.";
+    }
+    if ((text::LeadingHexValue(mac.substr(0, 2)) & 1) != 0) {
+        return "Invalid MAC address: " + display +
+               " is a multicast address (its first octet is odd).";
+    }
+    if (mac == "000000000000") {
+        return "Invalid MAC address: " + display + " is all zeros.";
+    }
+    return std::nullopt;
+}
+
 void AdapterInfo::ChangeNetworkAddress(std::string_view networkAddress) {
     constexpr const char* kSource = "AdapterInfo.ChangeNetworkAddress";
-    if (deviceHardwareID_ == kBridgeHardwareId) {
-        throw Error(errnum::kOwnCheck, kSource, kBridgeMessage);
+    if (IsNetworkBridge()) {
+        throw Error(errnum::kOwnCheck, kSource, kNetworkBridgeMessage);
     }
     const std::string classKey = AdapterPaths::ClassKey(driverRegistryPath_);
     if (!networkAddress.empty()) {
+        if (const std::optional<std::string> problem = NetworkAddressProblem(networkAddress)) {
+            throw Error(errnum::kOwnCheck, kSource, *problem);
+        }
         const std::string mac = text::ToUpper(text::ReplaceAll(networkAddress, "-", ""));
-        // Drivers take exactly twelve hex digits; anything else would be stored and then ignored
-        // or refused at the next start while the change looked successful.
-        if (mac.size() != 12 ||
-            !std::all_of(mac.begin(), mac.end(), [](char c) { return text::IsHexDigit(c); })) {
-            throw Error(errnum::kOwnCheck, kSource, "Invalid MAC address format.");
-        }
-        // A group address (first octet odd, the broadcast address among them) cannot be the
-        // address of one adapter.
-        if (mac == "FFFFFFFFFFFF" || (text::LeadingHexValue(mac.substr(0, 2)) & 1) != 0) {
-            throw Error(errnum::kOwnCheck, kSource, "Invalid MAC address.");
-        }
         ThrowIfFailed(platform_,
                       Registry::WriteStringValue(platform_, kHklm, classKey, "NetworkAddress", mac,
                                                  regtype::kSz),

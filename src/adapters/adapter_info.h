@@ -61,6 +61,15 @@ class AdapterInfo : public IpConfigOwner {
     // at its next start; the empty text removes a stored address. Takes effect when the device is
     // restarted through State.
     void ChangeNetworkAddress(std::string_view networkAddress);
+    // Why a new MAC address cannot be an adapter's address ("Invalid MAC address format.", "... is
+    // a multicast address" ...), or nothing when it can: twelve hex digits with "-" between pairs
+    // allowed, not a group (multicast or broadcast) address, not all zeros. ChangeNetworkAddress
+    // refuses with this text; callers check with it before they change anything.
+    static std::optional<std::string> NetworkAddressProblem(std::string_view networkAddress);
+    // Whether this is the Network Bridge, whose address cannot be changed (and the text that says
+    // so).
+    bool IsNetworkBridge() const;
+    static const char* const kNetworkBridgeMessage;
     // Re-reads identity, status and IP configuration. Never raises: errors go to the adapter's
     // error reporter when `showErrorMsg`, otherwise they are dropped; fields that could not be
     // read keep their values.
@@ -76,6 +85,14 @@ class AdapterInfo : public IpConfigOwner {
     void EnableDHCPv4(bool enabled);
     void DHCPv6Action(int32_t action);
     void DHCPv4Action(int32_t action);
+    // What the adapter's current DHCPv4 lease gave it, as Windows records the lease in the
+    // interface key ("DhcpIPAddress", "DhcpDefaultGateway"): empty without a lease. These are
+    // no static settings, and removing them live would leave the connection without an address.
+    struct DHCPv4LeaseInfo {
+        std::string address;
+        std::vector<std::string> gateways;
+    };
+    DHCPv4LeaseInfo DHCPv4Lease() const;
 
     const std::string& NetCfgInstanceId() const { return netCfgInstanceId_; }
     const std::string& ConnectionName() const { return connectionName_; }

@@ -41,4 +41,16 @@ bool ConsoleUi::WriteConsoleText(std::string_view text) {
     return static_cast<bool>(out_);
 }
 
+bool ConsoleUi::WriteConsoleError(std::string_view text) {
+    err_ << text::ReplaceAll(text, "\r\n", "\n") << std::flush;
+    return static_cast<bool>(err_);
+}
+
+void ConsoleUi::ShowCommandLineMessage(std::string_view text, std::string_view title,
+                                       platform::MessageBoxIcon icon, bool silent) {
+    if (icon == platform::MessageBoxIcon::Critical || !silent) {
+        MessageBox(text, title, platform::MessageBoxButtons::Ok, icon);
+    }
+}
+
 }  // namespace vexav6::app

@@ -10,6 +10,8 @@
 #include <string>
 #include <system_error>
 
+#include <unistd.h>
+
 #include "app/console_ui.h"
 #include "platform/sim/machine.h"
 #include "platform/sim/machine_file.h"
@@ -89,6 +91,7 @@ int main(int argc, char** argv) {
     machine.system.commandLine = commandLine;
 
     vexav6::app::ConsoleUi ui(std::cout, std::cerr);
+    ui.SetOutputIsTerminal(::isatty(STDOUT_FILENO) != 0);
     const vexav6::Platform platform{machine.registry,
                                     machine.devices,
                                     machine.ipStack,

@@ -28,6 +28,10 @@ Error Error::TypeMismatch(std::string source) {
     return Error(errnum::kTypeMismatch, std::move(source), RuntimeErrorText(errnum::kTypeMismatch));
 }
 
+Error Error::FileError(int32_t number, std::string source, std::string_view path) {
+    return Error(number, std::move(source), RuntimeErrorText(number) + ": " + std::string(path));
+}
+
 std::string RuntimeErrorText(int32_t number) {
     switch (number) {
         case errnum::kInvalidProcedureCall:

@@ -4,6 +4,7 @@
 #include <exception>
 #include <functional>
 #include <string>
+#include <string_view>
 
 namespace vexav6 {
 
@@ -48,6 +49,9 @@ class Error : public std::exception {
     static Error Overflow(std::string source = "");
     static Error SubscriptOutOfRange(std::string source = "");
     static Error TypeMismatch(std::string source = "");
+    // A failed file operation: the runtime's number and text, and the file it failed on
+    // ("File not found: C:\Program Files\Vexav6\oui.db").
+    static Error FileError(int32_t number, std::string source, std::string_view path);
 
   private:
     int32_t number_;

@@ -35,7 +35,7 @@ class KeyedCollection {
     bool Empty() const { return entries_.empty(); }
 
     void Add(T item, std::string key) {
-        std::string folded = text::ToLower(key);
+        std::string folded = text::FoldCase(key);
         if (positions_.count(folded) != 0) {
             throw Error(errnum::kDuplicateKey, "", RuntimeErrorText(errnum::kDuplicateKey));
         }
@@ -43,7 +43,7 @@ class KeyedCollection {
         entries_.push_back(Entry{std::move(key), std::move(item)});
     }
 
-    bool Contains(std::string_view key) const { return positions_.count(text::ToLower(key)) != 0; }
+    bool Contains(std::string_view key) const { return positions_.count(text::FoldCase(key)) != 0; }
 
     // Items by 1-based position (int32_t), by key text, or by a CollectionIndex holding either.
     template <class Index>
@@ -110,7 +110,7 @@ class KeyedCollection {
     }
 
     size_t Locate(std::string_view key) const {
-        const auto it = positions_.find(text::ToLower(key));
+        const auto it = positions_.find(text::FoldCase(key));
         if (it == positions_.end()) {
             throw Error::InvalidProcedureCall();
         }
@@ -127,7 +127,7 @@ class KeyedCollection {
     }
 
     void Erase(size_t at) {
-        positions_.erase(text::ToLower(entries_[at].key));
+        positions_.erase(text::FoldCase(entries_[at].key));
         entries_.erase(entries_.begin() + static_cast<std::ptrdiff_t>(at));
         for (auto& [folded, position] : positions_) {
             if (position > at) {

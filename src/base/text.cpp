@@ -1,6 +1,9 @@
 #include "base/text.h"
 
+#include <algorithm>
 #include <cstdint>
+#include <iterator>
+#include <vector>
 
 namespace vexav6::text {
 namespace {
@@ -164,32 +167,118 @@ std::string ToUpper(std::string_view s) {
     return out;
 }
 
-bool EqualsIgnoreCase(std::string_view a, std::string_view b) {
-    if (a.size() != b.size()) {
-        return false;
+namespace {
+
+// Runs of code points that fold by the same distance: every `stride`-th code point from `first`
+// to `last` folds to itself plus `delta`.
+struct FoldRun {
+    char32_t first;
+    char32_t last;
+    int32_t delta;
+    uint32_t stride;
+};
+
+constexpr FoldRun kFoldRuns[] = {
+#include "base/case_folding.inc"
+};
+
+char32_t FoldCodePoint(char32_t cp) {
+    if (cp < 0x80) {
+        return static_cast<char32_t>(AsciiLower(static_cast<char>(cp)));
     }
-    for (size_t i = 0; i < a.size(); ++i) {
-        if (AsciiLower(a[i]) != AsciiLower(b[i])) {
-            return false;
+    const auto* run = std::upper_bound(std::begin(kFoldRuns), std::end(kFoldRuns), cp,
+                                       [](char32_t c, const FoldRun& r) { return c < r.first; });
+    if (run == std::begin(kFoldRuns)) {
+        return cp;
+    }
+    --run;
+    if (cp > run->last || (cp - run->first) % run->stride != 0) {
+        return cp;
+    }
+    return static_cast<char32_t>(static_cast<int32_t>(cp) + run->delta);
+}
+
+// A byte that is no part of valid UTF-8 stands for itself, apart from every real code point.
+constexpr char32_t kRawByteBase = 0x110000;
+
+// The folded code points of a text, each with the byte offset where it begins (and the size of
+// the text at the end).
+struct FoldedText {
+    std::vector<char32_t> codePoints;
+    std::vector<size_t> offsets;
+};
+
+FoldedText Fold(std::string_view s) {
+    FoldedText folded;
+    size_t i = 0;
+    while (i < s.size()) {
+        const size_t start = i;
+        char32_t cp = DecodeUtf8(s, i);
+        if (cp == kReplacement && i - start == 1) {
+            cp = kRawByteBase + static_cast<unsigned char>(s[start]);
+        }
+        folded.codePoints.push_back(FoldCodePoint(cp));
+        folded.offsets.push_back(start);
+    }
+    folded.offsets.push_back(s.size());
+    return folded;
+}
+
+bool IsAscii(std::string_view s) {
+    return std::all_of(s.begin(), s.end(), [](char c) { return (c & 0x80) == 0; });
+}
+
+}  // namespace
+
+std::string FoldCase(std::string_view s) {
+    if (IsAscii(s)) {
+        return ToLower(s);
+    }
+    const FoldedText folded = Fold(s);
+    std::string out;
+    out.reserve(s.size());
+    for (size_t k = 0; k < folded.codePoints.size(); ++k) {
+        const char32_t cp = folded.codePoints[k];
+        if (cp >= kRawByteBase) {
+            out += static_cast<char>(cp - kRawByteBase);
+        } else {
+            AppendUtf8(out, cp);
         }
     }
-    return true;
+    return out;
+}
+
+bool EqualsIgnoreCase(std::string_view a, std::string_view b) {
+    if (IsAscii(a) && IsAscii(b)) {
+        if (a.size() != b.size()) {
+            return false;
+        }
+        for (size_t i = 0; i < a.size(); ++i) {
+            if (AsciiLower(a[i]) != AsciiLower(b[i])) {
+                return false;
+            }
+        }
+        return true;
+    }
+    return Fold(a).codePoints == Fold(b).codePoints;
 }
 
 bool StartsWithIgnoreCase(std::string_view s, std::string_view prefix) {
-    return s.size() >= prefix.size() && EqualsIgnoreCase(s.substr(0, prefix.size()), prefix);
+    return FindIgnoreCase(s, prefix) == 0;
 }
 
 size_t FindIgnoreCase(std::string_view haystack, std::string_view needle) {
-    if (needle.size() > haystack.size()) {
+    const FoldedText text = Fold(haystack);
+    const std::vector<char32_t> wanted = Fold(needle).codePoints;
+    if (wanted.size() > text.codePoints.size()) {
         return std::string_view::npos;
     }
-    for (size_t i = 0; i + needle.size() <= haystack.size(); ++i) {
-        if (EqualsIgnoreCase(haystack.substr(i, needle.size()), needle)) {
-            return i;
-        }
+    const auto found =
+        std::search(text.codePoints.begin(), text.codePoints.end(), wanted.begin(), wanted.end());
+    if (found == text.codePoints.end() && !wanted.empty()) {
+        return std::string_view::npos;
     }
-    return std::string_view::npos;
+    return text.offsets[static_cast<size_t>(found - text.codePoints.begin())];
 }
 
 bool ContainsIgnoreCase(std::string_view haystack, std::string_view needle) {

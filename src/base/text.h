@@ -17,15 +17,19 @@ std::string Utf16ToUtf8(std::u16string_view utf16);
 // as Windows-1252 (the code page of Western Windows systems), so ASCII always survives unchanged.
 std::string AnsiToUtf8(std::string_view bytes);
 
-// Case rules: keys of keyed collections, option words and the like compare without regard to the
-// case of ASCII letters; other characters compare exactly.
+// Case rules. ToLower and ToUpper change ASCII letters only (option words, hex digits, fixed
+// names). Texts that people name things with (connections, presets, keys of keyed collections)
+// compare without regard to case in the whole of Unicode: FoldCase maps every code point to its
+// simple case folding ("ÜNÏCØDÉ" and "ünïcødé" fold alike, "ẞ" to "ß"), and the ...IgnoreCase
+// functions compare folded texts. Bytes that are no valid UTF-8 compare as themselves.
 char AsciiLower(char c);
 char AsciiUpper(char c);
 std::string ToLower(std::string_view s);
 std::string ToUpper(std::string_view s);
+std::string FoldCase(std::string_view s);
 bool EqualsIgnoreCase(std::string_view a, std::string_view b);
 bool StartsWithIgnoreCase(std::string_view s, std::string_view prefix);
-// Position of the first occurrence of `needle` in `haystack` ignoring case, or npos.
+// Byte position in `haystack` of the first occurrence of `needle` ignoring case, or npos.
 size_t FindIgnoreCase(std::string_view haystack, std::string_view needle);
 bool ContainsIgnoreCase(std::string_view haystack, std::string_view needle);
 

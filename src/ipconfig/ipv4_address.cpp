@@ -128,10 +128,23 @@ void IPv4Address::RemoveIPFromRegistry() {
     const Platform& platform = IpConfigSupport::OwnerPlatform(adapter_, kSource);
     const std::string key = IpConfigSupport::Ipv4InterfaceKey(netCfgInstanceId_);
 
-    const std::vector<std::string> addresses =
-        IpConfigSupport::SplitList(ReadListText(platform, key, "IPAddress", kSource));
-    std::vector<std::string> masks =
-        IpConfigSupport::SplitList(ReadListText(platform, key, "SubnetMask", kSource));
+    // The interface key of an adapter on DHCP often holds no "IPAddress" at all: nothing is
+    // stored, so there is nothing to remove (and nothing to write).
+    std::string stored;
+    platform::Status result =
+        Registry::ReadStringValue(platform, RootKey::LocalMachine, key, "IPAddress", stored);
+    if (result == platform::status::kFileNotFound) {
+        return;
+    }
+    ThrowIfFailed(platform, result, kSource);
+    const std::vector<std::string> addresses = IpConfigSupport::SplitList(stored);
+    std::string storedMasks;
+    result =
+        Registry::ReadStringValue(platform, RootKey::LocalMachine, key, "SubnetMask", storedMasks);
+    if (result != platform::status::kFileNotFound) {
+        ThrowIfFailed(platform, result, kSource);
+    }
+    std::vector<std::string> masks = IpConfigSupport::SplitList(storedMasks);
     IpConfigSupport::FitList(masks, addresses.size());
 
     // Every copy of the address goes, whatever its mask.

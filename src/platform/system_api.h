@@ -2,6 +2,7 @@
 
 #include <cstdint>
 #include <functional>
+#include <optional>
 #include <string>
 #include <string_view>
 
@@ -57,6 +58,13 @@ class SystemApi {
     virtual bool ShellExecute(std::string_view verb, std::string_view file,
                               std::string_view parameters, std::string_view directory,
                               ShowCommand show) = 0;
+    // ShellExecuteEx that waits for the process it started (SEE_MASK_NOCLOSEPROCESS) and answers
+    // its exit code; nothing when no process was started (the user declined the elevation, the
+    // file is missing).
+    virtual std::optional<uint32_t> ShellExecuteAndWait(std::string_view verb,
+                                                        std::string_view file,
+                                                        std::string_view parameters,
+                                                        ShowCommand show) = 0;
 
     // Whether the file carries a valid Authenticode signature that chains to a trusted root
     // (WinVerifyTrust with WINTRUST_ACTION_GENERIC_VERIFY_V2, no user interface): 0 when it does,

@@ -76,6 +76,19 @@ class UiApi {
     // command-line output meant for scripts (the adapter list, the text report). False when there
     // is no console to write to; the caller then shows the text another way.
     virtual bool WriteConsoleText(std::string_view /*text*/) { return false; }
+    // The same for the console's standard error (or where it is redirected): notes and error
+    // texts that must not mix with the output scripts read.
+    virtual bool WriteConsoleError(std::string_view /*text*/) { return false; }
+    // Whether console text reaches a terminal that a person reads, rather than a file or a pipe.
+    virtual bool ConsoleIsTerminal() { return false; }
+
+    // A message of the command-line mode: its success message, or its error report (the icon
+    // Critical). A box unless `silent`; where the program has a console (it was started from one,
+    // or its output is redirected) the title and text also go there: an error to standard error,
+    // in silent mode too, anything else to standard output unless silent. Scripts see what
+    // happened, and an error is never lost.
+    virtual void ShowCommandLineMessage(std::string_view text, std::string_view title,
+                                        MessageBoxIcon icon, bool silent);
 };
 
 }  // namespace vexav6::platform

@@ -1,5 +1,6 @@
 #include "presets/preset.h"
 
+#include <algorithm>
 #include <array>
 #include <limits>
 #include <utility>
@@ -136,24 +137,48 @@ std::string RandomMACAddress(const NICVendor* vendor) {
     return address;
 }
 
+// Removes, live and stored, the items of an adapter's collection that `isStatic` picks; the others
+// (what the system configured itself) stay.
+template <class Collection, class IsStatic>
+void RemoveStatic(Collection& collection, IsStatic isStatic) {
+    const auto& items = collection.Items();
+    std::vector<std::string> keys;
+    for (int32_t i = 1; i <= items.Count(); ++i) {
+        if (isStatic(items.Item(i))) {
+            keys.push_back(items.Key(i));
+        }
+    }
+    if (static_cast<int32_t>(keys.size()) == items.Count()) {
+        collection.RemoveAll(true);
+        return;
+    }
+    for (const std::string& key : keys) {
+        collection.Remove(key, true);
+    }
+}
+
 // The static part of one IP version: with DHCP on (after switching it as the preset says) the
 // static addresses and gateways go whatever the preset holds; otherwise each list the preset holds
-// replaces the adapter's. The DNS servers the preset holds replace the adapter's in both cases.
-template <class Addresses, class Gateways, class NameServers, class AddressList, class GatewayList>
+// replaces the adapter's static items. `isStaticAddress` and `isStaticGateway` tell them from the
+// items the system configured itself, which stay. The DNS servers the preset holds replace the
+// adapter's in both cases.
+template <class Addresses, class Gateways, class NameServers, class AddressList, class GatewayList,
+          class StaticAddress, class StaticGateway>
 void ApplyIP(bool dhcpEnabled, Addresses& addresses, Gateways& gateways, NameServers& servers,
              const std::optional<AddressList>& presetAddresses,
              const std::optional<GatewayList>& presetGateways,
-             const std::optional<NameServerList>& presetServers) {
+             const std::optional<NameServerList>& presetServers, StaticAddress isStaticAddress,
+             StaticGateway isStaticGateway) {
     if (dhcpEnabled) {
-        addresses.RemoveAll(true);
-        gateways.RemoveAll(true);
+        RemoveStatic(addresses, isStaticAddress);
+        RemoveStatic(gateways, isStaticGateway);
     } else {
         if (presetAddresses) {
-            addresses.RemoveAll(true);
+            RemoveStatic(addresses, isStaticAddress);
             addresses.AddRange(*presetAddresses, true);
         }
         if (presetGateways) {
-            gateways.RemoveAll(true);
+            RemoveStatic(gateways, isStaticGateway);
             gateways.AddRange(*presetGateways, true);
         }
     }
@@ -166,6 +191,12 @@ void ApplyIP(bool dhcpEnabled, Addresses& addresses, Gateways& gateways, NameSer
         }
     }
 }
+
+// IPv6 addresses and routes the user configured: prefix origin "manual" (NL_PREFIX_ORIGIN 1),
+// route origin "manual" (NL_ROUTE_ORIGIN 0). Link-local addresses, those made from router
+// advertisements or DHCPv6, and the routes they bring belong to the system.
+constexpr uint32_t kIPv6PrefixOriginManual = 1;
+constexpr uint32_t kIPv6RouteOriginManual = 0;
 
 // ---- Scoring ----
 
@@ -475,18 +506,40 @@ void Preset::ApplySettings(AdapterInfo& adapter, const NICVendor* vendor) const 
     }
 
     if (ipv4Selected_) {
-        if (ipv4DHCPEnabled_ != adapter.DHCPv4Enabled()) {
+        const bool wasOnDHCP = adapter.DHCPv4Enabled();
+        if (ipv4DHCPEnabled_ != wasOnDHCP) {
             adapter.EnableDHCPv4(ipv4DHCPEnabled_);
         }
-        ApplyIP(adapter.DHCPv4Enabled(), *adapter.IPv4Addresses(), *adapter.IPv4Gateways(),
-                *adapter.IPv4NameServers(), ipv4Addresses_, ipv4Gateways_, ipv4NameServers_);
+        // An adapter that stays on DHCP runs with its lease: the leased address and gateways are
+        // not static, and taking them away would leave the connection without an address.
+        AdapterInfo::DHCPv4LeaseInfo lease;
+        if (wasOnDHCP && adapter.DHCPv4Enabled()) {
+            lease = adapter.DHCPv4Lease();
+        }
+        ApplyIP(
+            adapter.DHCPv4Enabled(), *adapter.IPv4Addresses(), *adapter.IPv4Gateways(),
+            *adapter.IPv4NameServers(), ipv4Addresses_, ipv4Gateways_, ipv4NameServers_,
+            [&lease](const std::shared_ptr<IPv4Address>& address) {
+                return address->IPAddress() != lease.address;
+            },
+            [&lease](const std::shared_ptr<IPv4Gateway>& gateway) {
+                return std::find(lease.gateways.begin(), lease.gateways.end(),
+                                 gateway->Gateway()) == lease.gateways.end();
+            });
     }
     if (ipv6Selected_) {
         if (ipv6DHCPEnabled_ != adapter.DHCPv6Enabled()) {
             adapter.EnableDHCPv6(ipv6DHCPEnabled_);
         }
-        ApplyIP(adapter.DHCPv6Enabled(), *adapter.IPv6Addresses(), *adapter.IPv6Gateways(),
-                *adapter.IPv6NameServers(), ipv6Addresses_, ipv6Gateways_, ipv6NameServers_);
+        ApplyIP(
+            adapter.DHCPv6Enabled(), *adapter.IPv6Addresses(), *adapter.IPv6Gateways(),
+            *adapter.IPv6NameServers(), ipv6Addresses_, ipv6Gateways_, ipv6NameServers_,
+            [](const std::shared_ptr<IPv6Address>& address) {
+                return address->Row().prefixOrigin == kIPv6PrefixOriginManual;
+            },
+            [](const std::shared_ptr<IPv6Gateway>& gateway) {
+                return gateway->Row().origin == kIPv6RouteOriginManual;
+            });
     }
     if (ieProxySelected_) {
         IEProxy::SetProxySettings(adapter.GetPlatform(), ieProxyEnabled_, ieProxyServer_,

@@ -15,7 +15,7 @@ std::vector<KeyDefault> Keys(std::string_view executablePath) {
         {app::kPresetFileExtension, id},
         {id, app::kPresetFileTypeName},
         {id + "\\DefaultIcon", exe + ",0"},
-        {id + "\\shell\\open\\command", "\"" + exe + "\" -o %1"},
+        {id + "\\shell\\open\\command", "\"" + exe + "\" -o \"%1\""},
     };
 }
 

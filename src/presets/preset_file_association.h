@@ -22,7 +22,8 @@ std::string ProgramIdentifier();
 // In the order they are written: ".kpf" names the program identifier; the identifier's key names
 // the file type ("Korvaldine Preset File"); its "DefaultIcon" is the program's first icon
 // (executable + ",0"); its "shell\open\command" opens the file with the program:
-// "<executable>" -o %1.
+// "<executable>" -o "%1". The path Windows puts for %1 is quoted, so that it stays one argument
+// whatever it holds (blanks, dashes); the command line drops the quotes of the -o argument.
 std::vector<KeyDefault> Keys(std::string_view executablePath);
 
 }  // namespace vexav6::PresetFileAssociation

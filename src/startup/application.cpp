@@ -1,5 +1,6 @@
 #include "startup/application.h"
 
+#include <optional>
 #include <string>
 
 #include "base/app_info.h"
@@ -27,17 +28,25 @@ int Main(const Platform& platform, WindowModeHost& windowMode) {
         }
 
         const std::string rawCommandLine = platform.system.GetCommandLineTail();
+        const std::string cmd = text::Trim(rawCommandLine);
+        const bool commandLineMode = !IsWindowModeCommandLine(cmd) || !windowMode.HasWindowMode();
         if (WinVer::IsVistaOrLater(platform) && !platform.system.IsUserAnAdmin()) {
             // Changing adapters needs administrator rights: start again elevated with the command
-            // line exactly as it came, and end this process whatever the user answers.
-            const bool started =
-                platform.system.ShellExecute("runas", Path::GetApplicationFile(platform),
-                                             rawCommandLine, "", platform::ShowCommand::Normal);
+            // line exactly as it came. A command line waits for the elevated copy and ends with
+            // its exit status, so that a script learns what happened; a window-mode start ends
+            // at once.
+            const std::string program = Path::GetApplicationFile(platform);
+            if (commandLineMode) {
+                const std::optional<uint32_t> status = platform.system.ShellExecuteAndWait(
+                    "runas", program, rawCommandLine, platform::ShowCommand::Normal);
+                return status ? static_cast<int>(*status) : exitcode::kFailure;
+            }
+            const bool started = platform.system.ShellExecute("runas", program, rawCommandLine, "",
+                                                              platform::ShowCommand::Normal);
             return started ? exitcode::kSuccess : exitcode::kFailure;
         }
 
-        const std::string cmd = text::Trim(rawCommandLine);
-        if (!IsWindowModeCommandLine(cmd) || !windowMode.HasWindowMode()) {
+        if (commandLineMode) {
             return CommandLine::ExecuteCommandLine(platform, cmd, windowMode.Windows());
         }
 
@@ -58,12 +67,27 @@ int Main(const Platform& platform, WindowModeHost& windowMode) {
     }
 }
 
+namespace {
+
+std::string ErrorReportText(const Error& error) {
+    return "An exception occured as described below:\r\n\r\nSource: " + error.Source() +
+           "\r\nError: (" + std::to_string(error.Number()) + ") " + error.Description();
+}
+
+std::string ErrorTitle() {
+    return "Error - " + app::TitleWithMajorVersion();
+}
+
+}  // namespace
+
 void ReportError(const Platform& platform, const Error& error) {
-    const std::string text =
-        "An exception occured as described below:\r\n\r\nSource: " + error.Source() +
-        "\r\nError: (" + std::to_string(error.Number()) + ") " + error.Description();
-    platform.ui.MessageBox(text, "Error - " + app::TitleWithMajorVersion(), MessageBoxButtons::Ok,
+    platform.ui.MessageBox(ErrorReportText(error), ErrorTitle(), MessageBoxButtons::Ok,
                            MessageBoxIcon::Critical);
+}
+
+void ReportCommandLineError(const Platform& platform, const Error& error, bool silent) {
+    platform.ui.ShowCommandLineMessage(ErrorReportText(error), ErrorTitle(),
+                                       MessageBoxIcon::Critical, silent);
 }
 
 bool IsWindowModeCommandLine(std::string_view commandLine) {

@@ -42,6 +42,9 @@ int Main(const Platform& platform, WindowModeHost& windowMode);
 
 // Shows one error in the program's error box.
 void ReportError(const Platform& platform, const Error& error);
+// The same for the command-line mode: no box when `silent`, and the text also on the console's
+// standard error where the program has one (UiApi::ShowCommandLineMessage).
+void ReportCommandLineError(const Platform& platform, const Error& error, bool silent);
 
 // Window mode runs for an empty command line and one that begins with "-o " (lower-case o and a
 // blank: "-o" alone and "-O x" are command-line mode); `commandLine` is already trimmed.

@@ -10,8 +10,10 @@
 #include "base/error.h"
 #include "base/text.h"
 #include "presets/preset_support.h"
+#include "startup/adapter_json.h"
 #include "startup/application.h"
 #include "startup/cli_help.h"
+#include "startup/command_line_output.h"
 #include "startup/command_line_parser.h"
 #include "startup/text_report.h"
 #include "system/path.h"
@@ -33,11 +35,16 @@ class VendorDatabase {
   public:
     explicit VendorDatabase(const Platform& platform) : platform_(platform) {}
 
-    // Loaded for random addresses: a missing or bad file fails.
+    // Loaded for random addresses and the vendor search: a missing or bad file fails, and so does
+    // one without vendors (its random address would be 00-00-00-00-00-00).
     NICVendor& Required() {
         if (!vendor_) {
             vendor_ = std::make_unique<NICVendor>(platform_);
             vendor_->LoadDB(File());
+        }
+        if (!vendor_->IsLoaded()) {
+            throw Error(errnum::kOwnCheck, "",
+                        "The vendor database " + File() + " holds no vendors.");
         }
         return *vendor_;
     }
@@ -49,7 +56,8 @@ class VendorDatabase {
                 vendor_ = std::make_unique<NICVendor>(platform_);
                 return *vendor_;
             }
-            return Required();
+            vendor_ = std::make_unique<NICVendor>(platform_);
+            vendor_->LoadDB(File());
         }
         return *vendor_;
     }
@@ -63,19 +71,50 @@ class VendorDatabase {
     std::unique_ptr<NICVendor> vendor_;
 };
 
-// Option n: lists the adapters into `adapters` and selects the first whose connection name
-// contains `name`. A second listing into the same collection fails on its keys.
-std::shared_ptr<AdapterInfo> SelectAdapter(const Platform& platform, AdapterCollection& adapters,
-                                           const std::string& name) {
-    DeviceManager::GetNetworkAdapters(platform, adapters, [&platform](const Error& error) {
-        Application::ReportError(platform, error);
+Error NoConnectionsError() {
+    return Error(errnum::kOwnCheck, "", kNoConnectionsText);
+}
+
+// Errors met while reading an adapter do not stop the listing; they are reported as the command's
+// own errors are.
+void ListAdapters(const Platform& platform, AdapterCollection& adapters, bool silent) {
+    DeviceManager::GetNetworkAdapters(platform, adapters, [&platform, silent](const Error& error) {
+        Application::ReportCommandLineError(platform, error, silent);
     });
+}
+
+// Option n: lists the adapters into `adapters` and selects the one the name means: the connection
+// of exactly that name (case ignored), else the only one whose name contains it. A second listing
+// into the same collection fails on its keys.
+std::shared_ptr<AdapterInfo> SelectAdapter(const Platform& platform, AdapterCollection& adapters,
+                                           const std::string& name, bool silent) {
+    ListAdapters(platform, adapters, silent);
+    if (adapters.Empty()) {
+        throw NoConnectionsError();
+    }
+    std::vector<std::shared_ptr<AdapterInfo>> containing;
     for (const std::shared_ptr<AdapterInfo>& adapter : adapters) {
-        if (text::ContainsIgnoreCase(adapter->ConnectionName(), name)) {
+        if (text::EqualsIgnoreCase(adapter->ConnectionName(), name)) {
             return adapter;
         }
+        if (text::ContainsIgnoreCase(adapter->ConnectionName(), name)) {
+            containing.push_back(adapter);
+        }
     }
-    throw Error(errnum::kOwnCheck, "", "Network connection '" + name + "' was not found.");
+    if (containing.empty()) {
+        throw Error(errnum::kOwnCheck, "", "Network connection '" + name + "' was not found.");
+    }
+    if (containing.size() > 1) {
+        // Picking one of them would change a connection the user may not have meant.
+        std::string names;
+        for (const auto& adapter : containing) {
+            names += (names.empty() ? "" : ", ") + adapter->ConnectionName();
+        }
+        throw Error(
+            errnum::kOwnCheck, "",
+            "Network connection name '" + name + "' matches several connections: " + names + ".");
+    }
+    return containing.front();
 }
 
 // The preset of option p, read from its file before anything is changed.
@@ -96,27 +135,60 @@ std::shared_ptr<Preset> FindNamedPreset(const Platform& platform, const CommandS
                 "Preset '" + state.presetName + "' not found in preset file.");
 }
 
-// The operations on the selected adapter, in their fixed order. What can fail without changing
-// anything (the vendor database, the preset file) is read first, and a connection switched off
-// only to be restarted is switched on again when a change fails: a failed command must not leave
-// the connection down.
-void RunAdapterSteps(const Platform& platform, const CommandState& state,
-                     const std::shared_ptr<AdapterInfo>& selected, VendorDatabase& vendors) {
-    if (!selected) {
+// Everything that can be checked without changing anything, so that a command that cannot be
+// carried out fails before the connection is touched: the MAC address the preset sets (the
+// options' own addresses were checked as they were read) and the Network Bridge, whose address
+// cannot change.
+void CheckBeforeChanging(const CommandState& state, const Preset& preset,
+                         const AdapterInfo& adapter) {
+    const MacAction action = preset.MACAddress();
+    const auto number = static_cast<int32_t>(action);
+    if (number < static_cast<int32_t>(MacAction::Leave) ||
+        number > static_cast<int32_t>(MacAction::Random02)) {
         throw Error(errnum::kOwnCheck, "",
-                    "No network connection was given: name it with the option -n.");
+                    "Preset '" + preset.PresetName() + "' has an unknown MAC address setting (" +
+                        std::to_string(number) + ").");
     }
-    AdapterInfo& adapter = *selected;
+    if (action == MacAction::Custom) {
+        if (const auto problem = AdapterInfo::NetworkAddressProblem(preset.CustomMACAddress())) {
+            throw Error(errnum::kOwnCheck, "", *problem);
+        }
+    }
+    if (adapter.IsNetworkBridge() && (state.resetOriginal || action != MacAction::Leave)) {
+        throw Error(errnum::kOwnCheck, "", AdapterInfo::kNetworkBridgeMessage);
+    }
+}
+
+// What the adapter steps did to the MAC address, for the success message.
+struct MacOutcome {
+    bool changed = false;    // a new address was stored (or the stored one removed)
+    std::string address;     // the stored address after the change; empty: the original
+    bool restarted = false;  // the connection was switched off and on for it
+};
+
+// The operations on the selected adapter, in their fixed order. What can fail without changing
+// anything (the vendor database, the preset file, the checks) comes first, and a connection
+// switched off only to be restarted is switched on again when a change fails: a failed command must
+// not leave the connection down.
+MacOutcome RunAdapterSteps(const Platform& platform, const CommandState& state,
+                           AdapterInfo& adapter, VendorDatabase& vendors) {
     const NICVendor* vendor = state.vendorDatabaseNeeded ? &vendors.Required() : nullptr;
     const std::shared_ptr<Preset> namedPreset =
         state.presetName.empty() ? nullptr : FindNamedPreset(platform, state);
+    const Preset empty;
+    const Preset& preset =
+        namedPreset ? *namedPreset : (state.workingPreset ? *state.workingPreset : empty);
+    CheckBeforeChanging(state, preset, adapter);
 
+    MacOutcome outcome;
     if (state.resetOriginal) {
         adapter.ResetOriginalNetworkAddress();
         if (adapter.State()) {
             adapter.SetState(false);
         }
         adapter.SetState(true);
+        outcome.changed = true;
+        outcome.restarted = true;
     }
 
     // The new address is written while the device is off and taken when it starts again.
@@ -127,9 +199,6 @@ void RunAdapterSteps(const Platform& platform, const CommandState& state,
     }
 
     try {
-        const Preset empty;
-        const Preset& preset =
-            namedPreset ? *namedPreset : (state.workingPreset ? *state.workingPreset : empty);
         preset.ApplyPreset(adapter, vendor, false);
     } catch (...) {
         if (offForRestart) {
@@ -141,9 +210,14 @@ void RunAdapterSteps(const Platform& platform, const CommandState& state,
         }
         throw;
     }
+    if (preset.MACAddress() != MacAction::Leave) {
+        outcome.changed = true;
+        outcome.address = adapter.ChangedNetworkAddress();
+    }
 
     if (state.restart && !adapter.State()) {
         adapter.SetState(true);
+        outcome.restarted = true;
         if (state.temporaryAddress) {
             // The device runs with the new address; the next start takes the old one again.
             adapter.ChangeNetworkAddress("");
@@ -162,6 +236,49 @@ void RunAdapterSteps(const Platform& platform, const CommandState& state,
     if (state.renewIPv6) {
         adapter.DHCPv6Action(1);
     }
+    return outcome;
+}
+
+// The success message names the connection and its MAC address and says whether a new address is
+// in use or waits for a restart. A restart after which the driver still runs with another address
+// than the one stored is a failure: the change did not happen.
+std::string SuccessMessage(const CommandState& state, AdapterInfo& adapter, const MacOutcome& mac) {
+    adapter.Refresh(false);
+    const std::string& name = adapter.ConnectionName();
+    const std::string& active = adapter.ActiveNetworkAddress();
+    const bool running = !active.empty();
+    if (mac.changed && mac.restarted && running) {
+        if (!mac.address.empty() && active != mac.address) {
+            throw Error(errnum::kOwnCheck, "",
+                        "The driver of " + name + " did not take the MAC address " + mac.address +
+                            ": the connection still uses " + active + ".");
+        }
+        if (mac.address.empty()) {
+            return name + " uses its original MAC address " + active + " again.";
+        }
+        return name + " now uses the new MAC address " + active +
+               (state.temporaryAddress ? " until the connection is next restarted." : ".");
+    }
+    if (mac.changed && mac.restarted) {
+        // Restarted, but without an interface that reports its address (no link driver yet).
+        return (mac.address.empty() ? "The original MAC address"
+                                    : "The new MAC address " + mac.address) +
+               " is stored for " + name + ", which was restarted but reports no address yet.";
+    }
+    if (mac.changed && !mac.address.empty()) {
+        return "The new MAC address " + mac.address + " is stored for " + name +
+               (state.disable ? ", which is disabled: it takes effect when the connection is "
+                                "enabled (-en)."
+                              : " and takes effect when the connection restarts (add -re).");
+    }
+    if (mac.changed) {
+        return "The original MAC address of " + name +
+               " is restored and takes effect when the connection restarts (add -re).";
+    }
+    const std::string address = adapter.DisplayNetworkAddress();
+    return "Command was executed successfully on " + name +
+           (address.empty() ? "" : " (MAC address " + address + ")") +
+           (state.disable ? ", which is disabled now." : ".");
 }
 
 // Text for scripts: to the console, or in a box when the program has no console.
@@ -171,17 +288,47 @@ void ShowOutput(const Platform& platform, const std::string& text, const std::st
     }
 }
 
+// A note beside the output (the output itself stays clean for scripts): standard error, or a box
+// when the program has no console.
+void ShowNote(const Platform& platform, const std::string& text) {
+    if (!platform.ui.WriteConsoleError(text + "\r\n")) {
+        platform.ui.MessageBox(text, app::TitleWithMajorVersion(), MessageBoxButtons::Ok,
+                               MessageBoxIcon::Information);
+    }
+}
+
+// The help: in the help window where the program has windows (which also prints it on the
+// console a person started the program from). Output redirected to a file or a pipe gets the text
+// only, so that a script is not held up by a window; without windows it is printed, else a box.
 void ShowHelp(const Platform& platform, WindowAccess* windows) {
     const std::string text = CLIHelp::HelpText(platform);
+    if (windows == nullptr || !platform.ui.ConsoleIsTerminal()) {
+        std::string printed = text;
+        if (!printed.ends_with("\r\n")) {
+            printed += "\r\n";
+        }
+        if (platform.ui.WriteConsoleText(printed)) {
+            return;
+        }
+    }
     if (windows != nullptr) {
         windows->ShowHelp(CLIHelp::Caption(), text);
         return;
     }
-    std::string printed = text;
-    if (!printed.ends_with("\r\n")) {
-        printed += "\r\n";
+    platform.ui.MessageBox(text, CLIHelp::Caption(), MessageBoxButtons::Ok,
+                           MessageBoxIcon::Information);
+}
+
+// -vendor: the vendors that the text finds, one per line. Finding none is a failure.
+void ShowVendors(const Platform& platform, const std::string& query, VendorDatabase& vendors) {
+    const OUITable& table = vendors.Required().Table();
+    const std::vector<size_t> found = CommandLineOutput::FindVendors(table, query);
+    if (found.empty()) {
+        throw Error(errnum::kOwnCheck, "",
+                    "No vendor in the vendor database matches '" + query + "'.");
     }
-    ShowOutput(platform, printed, CLIHelp::Caption());
+    ShowOutput(platform, CommandLineOutput::VendorLines(table, found),
+               "Vendors - " + app::TitleWithMajorVersion());
 }
 
 // The list and the report, read after the changes so that they show the result. Answers whether
@@ -189,37 +336,43 @@ void ShowHelp(const Platform& platform, WindowAccess* windows) {
 bool ShowListAndReport(const Platform& platform, const CommandState& state,
                        VendorDatabase& vendors) {
     AdapterCollection adapters;
-    DeviceManager::GetNetworkAdapters(platform, adapters, [&platform](const Error& error) {
-        Application::ReportError(platform, error);
-    });
+    ListAdapters(platform, adapters, state.silent);
+    if (adapters.Empty()) {
+        // Not a failure: the machine has none (Wine has no network-class devices, for one).
+        ShowNote(platform, kNoConnectionsText);
+    }
     const NICVendor& vendor = vendors.ForNames();
     const VendorNameLookup vendorName = [&vendor](int32_t oui) {
         return vendor.GetVendor(oui, false, false);
     };
 
     bool shown = false;
-    if (state.list) {
-        std::string text;
-        for (const std::shared_ptr<AdapterInfo>& adapter : adapters) {
-            text += TextReport::AdapterListLine(*adapter, vendorName) + "\r\n";
-        }
+    if (state.list && (!adapters.Empty() || state.listJson)) {
+        const std::string text = state.listJson
+                                     ? AdapterJson::ConnectionsJson(adapters, vendorName)
+                                     : CommandLineOutput::ListText(adapters, vendorName,
+                                                                   platform.ui.ConsoleIsTerminal());
         ShowOutput(platform, text, "Network Connections - " + app::TitleWithMajorVersion());
         shown = true;
     }
-    if (state.report) {
-        const std::string text =
-            TextReport::BuildTextReport(platform.system.Now(), adapters, vendorName);
+    if (state.report && (!adapters.Empty() || state.reportJson)) {
+        const OleDate now = platform.system.Now();
+        std::string text = state.reportJson
+                               ? AdapterJson::ReportJson(now, adapters, vendorName)
+                               : TextReport::BuildTextReport(now, adapters, vendorName);
         if (state.reportFile.empty()) {
             ShowOutput(platform, text, "Text Report - " + app::TitleWithMajorVersion());
             shown = true;
         } else {
-            const std::string file = text + "\r\n";
+            if (!state.reportJson) {
+                text += "\r\n";
+            }
             Path::WriteAllBytes(
                 state.reportFile,
-                std::span(reinterpret_cast<const uint8_t*>(file.data()), file.size()), true);
+                std::span(reinterpret_cast<const uint8_t*>(text.data()), text.size()), true);
         }
     }
-    return shown;
+    return shown || adapters.Empty();
 }
 
 }  // namespace
@@ -244,17 +397,23 @@ int ExecuteCommandLine(const Platform& platform, const std::string& commandLine,
         const CommandState state = ParseCommandLine(cmd);
         silent = state.silent;
 
+        // A command line that cannot be read is the first thing to tell: what it names is not
+        // looked up.
+        if (state.stop == Stop::Failure) {
+            throw *state.failure;
+        }
         AdapterCollection adapters;
         std::shared_ptr<AdapterInfo> selected;
         for (const std::string& name : state.connectionNames) {
-            selected = SelectAdapter(platform, adapters, name);
+            selected = SelectAdapter(platform, adapters, name, silent);
         }
 
         switch (state.stop) {
-            case Stop::Failure:
-                throw *state.failure;
             case Stop::Help:
                 ShowHelp(platform, windows);
+                return exitcode::kSuccess;
+            case Stop::Version:
+                ShowOutput(platform, app::FullVersion() + "\r\n", app::TitleWithMajorVersion());
                 return exitcode::kSuccess;
             case Stop::OpenPresetFile:
                 if (!hasMainWindow) {
@@ -264,31 +423,40 @@ int ExecuteCommandLine(const Platform& platform, const std::string& commandLine,
                 return exitcode::kSuccess;
             case Stop::None:
             case Stop::ResetOriginal:
+            case Stop::Failure:
                 break;
         }
 
         VendorDatabase vendors(platform);
-        const bool outputOnly = (state.list || state.report) && !state.actsOnAdapter;
+        const bool outputOnly =
+            (state.list || state.report || state.vendorQuery) && !state.actsOnAdapter;
+        std::string message;
         if (!outputOnly) {
-            RunAdapterSteps(platform, state, selected, vendors);
+            if (!selected) {
+                throw Error(errnum::kOwnCheck, "",
+                            "No network connection was given: name it with the option -n.");
+            }
+            const MacOutcome mac = RunAdapterSteps(platform, state, *selected, vendors);
+            message = SuccessMessage(state, *selected, mac);
         }
         bool shown = false;
+        if (state.vendorQuery) {
+            ShowVendors(platform, *state.vendorQuery, vendors);
+            shown = true;
+        }
         if (state.list || state.report) {
-            shown = ShowListAndReport(platform, state, vendors);
+            shown = ShowListAndReport(platform, state, vendors) || shown;
         }
 
         // A list or report on the screen is the answer itself.
-        if (!silent && !shown) {
-            platform.ui.MessageBox("Command was executed successfully.",
-                                   app::TitleWithMajorVersion(), MessageBoxButtons::Ok,
-                                   MessageBoxIcon::Information);
+        if (!shown) {
+            platform.ui.ShowCommandLineMessage(message.empty() ? kSuccessText : message,
+                                               app::TitleWithMajorVersion(),
+                                               MessageBoxIcon::Information, silent);
         }
         return exitcode::kSuccess;
     } catch (...) {
-        const Error error = CurrentExceptionAsError();
-        if (!silent) {
-            Application::ReportError(platform, error);
-        }
+        Application::ReportCommandLineError(platform, CurrentExceptionAsError(), silent);
         return exitcode::kFailure;
     }
 }

@@ -33,8 +33,16 @@ inline constexpr const char* kNoMainWindowText =
     "Preset files can be opened only in the window mode: start the program with -o and the "
     "preset file alone.";
 
+// The answer to a command on a machine without network connections: -list and -report note it
+// (and succeed), -n fails with it.
+inline constexpr const char* kNoConnectionsText = "No network connections were found.";
+
+// The success message where there is nothing more to say (a report written to its file).
+inline constexpr const char* kSuccessText = "Command was executed successfully.";
+
 // Runs one command line and reports its outcome to the user itself: the success message, or the
-// error with ReportError; nothing at all in silent mode. Answers the exit code: 0 when the command
+// error report (UiApi::ShowCommandLineMessage: silent mode shows no box, and an error still goes to
+// the console where there is one). Answers the exit code: 0 when the command
 // succeeded, 1 when it failed (also in silent mode).
 int ExecuteCommandLine(const Platform& platform, const std::string& commandLine,
                        WindowAccess* windows = nullptr);

@@ -12,15 +12,23 @@
 // (command_line.h) then acts on the state in a fixed order.
 namespace vexav6::CommandLine {
 
-// One option as written: the word before the first blank and the rest, trimmed of blanks.
+// One option as written: the word before the first blank and the rest, trimmed of blanks and
+// without double quotes.
+// `written` is the word with the dashes it was written with ("-mac", "--help"), for messages.
 struct Token {
     std::string word;
     std::string argument;
+    std::string written;
+    // The argument before its double quotes were taken out.
+    std::string rawArgument;
 };
 
-// Splits the command line at every "-": token 0 is the text before the first dash (usually
-// empty, but "/?" or "help" written without a dash are read from it). An argument therefore
-// cannot hold a dash: a connection or file name with one is cut there.
+// Splits the command line into options. An option begins at a "-" that begins the command line or
+// follows a blank, outside double quotes; any number of dashes may begin it ("--help" is "help").
+// A dash anywhere else belongs to the argument it stands in ("-n Wi-Fi", "-m 04-D4-C4-5A-12-7F",
+// "-report C:\out\my-report.txt"), and a quoted argument keeps whatever it holds. Token 0 is
+// the text before the first option (usually empty; "/?", "?" or "help" written without a dash are
+// read from it).
 std::vector<Token> Tokenize(std::string_view commandLine);
 
 // What made the reading of tokens stop before the end: every later token is ignored.
@@ -28,6 +36,7 @@ enum class Stop {
     None,
     ResetOriginal,   // ro
     Help,            // help, /?, ?
+    Version,         // version
     OpenPresetFile,  // o
     Failure,         // a check failed; `failure` holds the error
 };
@@ -56,6 +65,11 @@ struct CommandState {
     bool list = false;
     bool report = false;
     std::string reportFile;
+    // -list json, -report json: the same data as JSON.
+    bool listJson = false;
+    bool reportJson = false;
+    // -vendor <text>: the vendors whose name holds the text or whose prefix it is.
+    std::optional<std::string> vendorQuery;
     // An option that works on the selected adapter was given (n, or any option that changes
     // something). Without one, a command line that only lists or reports needs no adapter.
     bool actsOnAdapter = false;
@@ -66,9 +80,9 @@ struct CommandState {
 };
 
 // Reads the tokens in order, each option acting on the state as it is met. Never raises a check
-// of its own: a failing check (restart after disable and the other way round, a bad MAC address,
-// a bad list item) ends the reading with Stop::Failure, so that the options met before it still
-// take effect in their order when the command runs.
+// of its own: a failing check (an unknown option word, an argument where none belongs, restart
+// after disable and the other way round, a bad MAC address, a bad list item) ends the reading with
+// Stop::Failure. The command then fails before it changes anything.
 CommandState ParseCommandLine(std::string_view commandLine);
 
 // The port of a "-pxy host:port" argument: the number rounded to a whole number (halves to even),

@@ -281,7 +281,7 @@ bool WriteAllBytes(std::string_view path, std::span<const uint8_t> bytes, bool r
     }
     if (raiseErrors) {
         const int32_t number = FileErrorNumber(status);
-        throw Error(number, "WriteAllBytes", RuntimeErrorText(number));
+        throw Error::FileError(number, "WriteAllBytes", path);
     }
     return false;
 }
@@ -323,7 +323,7 @@ bool ReadAllBytes(std::string_view path, std::vector<uint8_t>& bytes, int32_t of
         return true;
     }
     if (raiseErrors) {
-        throw Error(number, "ReadAllBytes", RuntimeErrorText(number));
+        throw Error::FileError(number, "ReadAllBytes", path);
     }
     return false;
 }

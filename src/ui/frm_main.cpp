@@ -14,6 +14,7 @@
 #include "system/path.h"
 #include "ui/common_dialog.h"
 #include "ui/damaged_file.h"
+#include "ui/file_association.h"
 #include "vendors/nic_vendor.h"
 
 namespace vexav6::ui {
@@ -51,14 +52,7 @@ frmMain::frmMain(const Platform& platform, frmMainView& view)
       presets_(platform),
       refreshTimer_(platform),
       // The windows behind these items belong to parts of the window mode still to come.
-      unavailable_{MainMenu::FileImportPreset,
-                   MainMenu::FileExportPreset,
-                   MainMenu::FileAssociate,
-                   MainMenu::OptionsProxy,
-                   MainMenu::OptionsTrayIcon,
-                   MainMenu::OptionsTrayAnimation,
-                   MainMenu::OptionsFileAssociationCheck,
-                   MainMenu::HelpAbout} {
+      unavailable_{MainMenu::FileImportPreset, MainMenu::FileExportPreset} {
     refreshTimer_.onTimer = [this] { AdapterRefreshTimer__Timer(); };
     presets_.onPresetApplying = [this] { OnPresetApplying(); };
     presets_.onPresetApplied = [this](const std::string& name) { OnPresetApplied(name); };
@@ -96,10 +90,15 @@ bool frmMain::Load() {
         };
         LoadSettingsFile();
         SubscribeUpdateChecker();
+        // The traffic rows start in the unit the settings ask for.
+        monitor_.SetShowSpeedInKBytes(settings_->ShowSpeedInKBytes);
         const bool vendorsLoaded = LoadVendorDatabase();
         LoadDefaultPresets();
 
-        // The MAC change panel fills its vendor list here (its progress moves the splash's bar).
+        // The MAC change panel fills its vendor list (its progress moves the splash's bar).
+        if (mac_) {
+            mac_->LoadVendors(*vendor_, includeVendorAddress_);
+        }
         presets_.RefreshList("");
         platform_.ui.DoEvents();
 
@@ -116,7 +115,9 @@ bool frmMain::Load() {
         view_.CloseSplash();
         view_.ShowWindow();
 
-        // The preset file association check at start-up comes with the association itself.
+        if (settings_->CheckFileAssociation) {
+            FileAssociation::CheckFileAssociation(platform_, false);
+        }
         SyncOptionMenus();
         refreshTimer_.StartTimer(kRefreshIntervalMs);
         loaded_ = true;
@@ -334,7 +335,10 @@ void frmMain::SelectAdapter(const std::shared_ptr<AdapterInfo>& adapter, bool on
     } else {
         details_.ClearData();
     }
-    // The MAC change panel and the IPv4 and IPv6 panels are handed the adapter here.
+    if (mac_) {
+        mac_->SetAdapter(adapter);
+    }
+    // The IPv4 and IPv6 panels are handed the adapter here.
     presets_.SetAdapter(adapter, vendor_.get());
     UpdateDHCPMenus();
 }
@@ -444,14 +448,24 @@ void frmMain::OnRowCheckToggled(int index, bool checked) {
                 "Network: " +
                     adapter->ConnectionName(),
                 "Disable Network Connection?", MessageBoxButtons::YesNo, MessageBoxIcon::Question);
+            // The periodic refresh may have run while the question was open: the row is found
+            // again, and it may be gone.
+            const int row = RowOf(adapter.get());
             if (answer != MessageBoxResult::Yes) {
-                view_.SetRowChecked(index, true);
-                view_.SetRowStatus(index, adapter->LinkStatus());
+                if (row >= 0) {
+                    view_.SetRowChecked(row, true);
+                    view_.SetRowStatus(row, adapter->LinkStatus());
+                }
+                return;
+            }
+            if (row < 0) {
                 return;
             }
         }
         adapter->SetState(checked);
-        RefreshRow(RowOf(adapter.get()), false, true);
+        if (const int row = RowOf(adapter.get()); row >= 0) {
+            RefreshRow(row, false, true);
+        }
     } catch (...) {
         // Not reported: the row shows the adapter as it is at once, and the next periodic
         // refresh corrects it if even that fails.
@@ -477,7 +491,10 @@ void frmMain::RestartSelectedAdapter() {
         platform_.ui.DoEvents();
     }
     adapter->SetState(true);
-    RefreshRow(index, false, true);
+    const int row = RowOf(adapter.get());  // pending work may have moved it
+    if (row >= 0) {
+        RefreshRow(row, false, true);
+    }
 }
 
 // --- Menus ---
@@ -551,6 +568,9 @@ void frmMain::RunMenuCommand(MainMenu item) {
         case MainMenu::FileSavePresetAs:
             SavePresetAs();
             break;
+        case MainMenu::FileAssociate:
+            FileAssociation::CheckFileAssociation(platform_, true);
+            break;
         case MainMenu::FileExit:
             Exit();
             break;
@@ -578,6 +598,9 @@ void frmMain::RunMenuCommand(MainMenu item) {
         case MainMenu::ActionDeleteAdapter:
             DeleteSelectedAdapter();
             break;
+        case MainMenu::OptionsProxy:
+            ShowProxyDialog();
+            break;
         case MainMenu::OptionsAutomaticUpdates:
         case MainMenu::OptionsFileAssociationCheck:
         case MainMenu::OptionsTrayIcon:
@@ -602,6 +625,9 @@ void frmMain::RunMenuCommand(MainMenu item) {
             break;
         case MainMenu::HelpWebsite:
             ShellOpen(kWebsiteAddress);
+            break;
+        case MainMenu::HelpAbout:
+            ShowAboutBox();
             break;
         case MainMenu::NextTab:
             OnTabSelected((currentTab_ + 1) % kTabCount);
@@ -693,7 +719,10 @@ void frmMain::DHCPAction(bool v6, int32_t action) {
         MessageBoxResult::Yes) {
         return;
     }
-    const int index = selectedRow_;
+    const int index = selectedRow_;  // found again after the question
+    if (index < 0) {
+        return;
+    }
     const std::shared_ptr<AdapterInfo> adapter = rows_[static_cast<size_t>(index)];
     ShowRowStatus(index, "Wait...");
     if (v6) {
@@ -701,7 +730,11 @@ void frmMain::DHCPAction(bool v6, int32_t action) {
     } else {
         adapter->DHCPv4Action(action);
     }
-    RefreshRow(index, false, true);
+    // The periodic refresh may have run while the row's text was drawn: the row is found again.
+    const int row = RowOf(adapter.get());
+    if (row >= 0) {
+        RefreshRow(row, false, true);
+    }
 }
 
 void frmMain::DeleteSelectedAdapter() {
@@ -751,9 +784,11 @@ void frmMain::ToggleOption(MainMenu item) {
             break;
         case MainMenu::OptionsTrayIcon:
             settings_->SystemTrayIcon = on;
+            SwitchTrayIcon(on);
             break;
         case MainMenu::OptionsTrayAnimation:
             settings_->SystemTrayIconAnimation = on;
+            SwitchTrayAnimation(on);
             break;
         case MainMenu::OptionsSpeedInKBytes:
             settings_->ShowSpeedInKBytes = on;
@@ -765,8 +800,9 @@ void frmMain::ToggleOption(MainMenu item) {
 }
 
 bool frmMain::TrayIconOn() const {
-    // Until the tray window exists, the window is never only hidden: nothing could show it again.
-    return Available(MainMenu::OptionsTrayIcon) && MenuChecked(MainMenu::OptionsTrayIcon);
+    // Without an icon in the notification area the window is never only hidden: nothing could
+    // show it again.
+    return tray_ && tray_->Presenter().Installed();
 }
 
 void frmMain::ShowCommandLineHelp() {
@@ -786,6 +822,12 @@ void frmMain::ShellOpen(const std::string& target) {
 }
 
 void frmMain::Exit() {
+    if (TrayIconOn()) {
+        // The tray's exit sequence saves the state and ends the program.
+        view_.HideWindow();
+        tray_->Presenter().ExitApp();
+        return;
+    }
     Dispose();
     view_.CloseWindow();
 }
@@ -877,7 +919,9 @@ void frmMain::StartVendorListDownload() {
 
 void frmMain::OnDBUpdated(int32_t result) {
     if (result == 0) {
-        // The MAC change panel refills its vendor list here.
+        if (mac_) {
+            mac_->LoadVendors(*vendor_, includeVendorAddress_);
+        }
         if (current_) {
             details_.LoadData(*current_, vendor_.get(), includeVendorAddress_);
         }
@@ -1002,6 +1046,9 @@ void frmMain::ShowHelp(const std::string& caption, const std::string& text) {
 void frmMain::SetCaption(const std::string& caption) {
     caption_ = caption;
     view_.SetCaption(caption);
+    if (tray_) {
+        tray_->Presenter().SetTip(caption);
+    }
 }
 
 void frmMain::ShowWaitingCaption(const std::string& caption) {

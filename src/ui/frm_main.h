@@ -15,7 +15,11 @@
 #include "startup/command_line.h"
 #include "startup/hand_over.h"
 #include "system/timer.h"
+#include "ui/change_mac_address.h"
+#include "ui/frm_proxy.h"
+#include "ui/frm_tray.h"
 #include "ui/main_menu.h"
+#include "ui/maker_links.h"
 #include "ui/network_adapter_info.h"
 #include "ui/network_monitor_panel.h"
 #include "ui/preset_panel.h"
@@ -78,6 +82,8 @@ class frmMainView {
     virtual void ShowWindow() = 0;
     virtual void HideWindow() = 0;
     virtual bool IsWindowVisible() const = 0;
+    // False while a modal dialog is open over the window.
+    virtual bool IsWindowEnabled() const { return true; }
     virtual void CloseWindow() = 0;
 
     // The splash window while the main window loads.
@@ -90,11 +96,11 @@ class frmMainView {
                                 bool modal) = 0;
 };
 
-// Addresses of the maker's pages behind the Help menu.
-inline constexpr const char* kBlogAddress = "https://blog.korvaldine.example/";
-inline constexpr const char* kWebsiteAddress = "https://www.korvaldine.example/";
+// Addresses of the maker's pages behind the Help menu (the tray menu opens the same).
+inline constexpr const char* kBlogAddress = links::kBlog;
+inline constexpr const char* kWebsiteAddress = links::kWebsite;
 // The user guide beside the program.
-inline constexpr const char* kHelpFileName = "help.html";
+inline constexpr const char* kHelpFileName = links::kHelpFile;
 inline constexpr const char* kDefaultPresetFileName = "Default.kpf";
 inline constexpr const char* kPresetFileFilter = "Korvaldine Preset File (*.kpf)|*.kpf";
 
@@ -102,7 +108,7 @@ inline constexpr const char* kPresetFileFilter = "Korvaldine Preset File (*.kpf)
 // sequence, and the panels of the tabs. It owns the adapters, the settings, the vendor database
 // and the hand-over receiver of this instance, and it is what the command-line front end reaches
 // of the window mode.
-class frmMain : public CommandLine::WindowAccess {
+class frmMain : public CommandLine::WindowAccess, public TrayOwner {
   public:
     frmMain(const Platform& platform, frmMainView& view);
     ~frmMain() override;
@@ -115,7 +121,7 @@ class frmMain : public CommandLine::WindowAccess {
     // without it. False when the load failed (the error was shown): the window must be closed.
     bool Load();
     // Saves the presets and the settings and stops receiving hand-overs; errors are ignored.
-    void Dispose();
+    void Dispose() override;
 
     // The user's actions, forwarded by the window.
     void OnRowSelected(int index);
@@ -128,7 +134,7 @@ class frmMain : public CommandLine::WindowAccess {
     bool OnCloseRequested();
 
     // Starts a check for a newer version, for the user (Help menu, tray menu).
-    void CheckForUpdates();
+    void CheckForUpdates() override;
 
     // Handlers of the MAC change panel's and the preset panel's events.
     void OnMACAddressChanging();
@@ -160,6 +166,21 @@ class frmMain : public CommandLine::WindowAccess {
 
     // The periodic refresh (every 5000 ms while the window lives).
     void AdapterRefreshTimer__Timer();
+
+    // --- The MAC change panel, the tray, the about box and the proxy dialog ---
+    // Makes the MAC change panel's presenter over the views of its window (before Load) and
+    // subscribes to its events. `random` as for ChangeMACAddress.
+    ChangeMACAddress& AttachMACPanel(ChangeMACAddressView& view, MACAddressView& macAddressView,
+                                     std::function<double()> random = {});
+    ChangeMACAddress* MACPanel() { return mac_.get(); }
+    // The tray window while "System Tray Icon" is on.
+    TrayWindow* Tray() { return tray_.get(); }
+    // How the windows of these are made, given by the window that owns the presenter (a native
+    // test gives fakes): the tray window for its owner; the about box, shown modally; the proxy
+    // dialog, shown modally, answering what OK stored or nothing for Cancel.
+    std::function<std::unique_ptr<TrayWindow>(TrayOwner& owner)> makeTrayWindow;
+    std::function<void()> showAbout;
+    std::function<std::optional<ProxyDialogResult>(const ProxyDialogArgs& args)> showProxyDialog;
 
   private:
     // Load steps.
@@ -213,6 +234,19 @@ class frmMain : public CommandLine::WindowAccess {
     std::string ProgramFile(const char* name) const;
     void ReportError(const Error& error) const;
 
+    // The MAC change panel, the tray, the association, the about box and the proxy dialog
+    // (frm_main_small_windows.cpp).
+    void SwitchTrayIcon(bool on);
+    void SwitchTrayAnimation(bool on);
+    void ShowProxyDialog();
+    void ShowAboutBox();
+    // --- TrayOwner ---
+    bool MainWindowEnabled() override;
+    bool MainWindowVisible() override;
+    void ShowMainWindow(bool show) override;
+    void ShowAbout() override { ShowAboutBox(); }
+    void EndProgram() override;
+
     Platform platform_;
     frmMainView& view_;
     std::string caption_;
@@ -229,6 +263,8 @@ class frmMain : public CommandLine::WindowAccess {
     NetworkAdapterInfo details_;
     NetworkMonitorPanel monitor_;
     PresetPanel presets_;
+    std::unique_ptr<ChangeMACAddress> mac_;
+    std::unique_ptr<TrayWindow> tray_;
     std::unique_ptr<HandOver::Receiver> receiver_;
     Timer refreshTimer_;
     std::map<MainMenu, bool> enabled_;

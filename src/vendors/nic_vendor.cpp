@@ -55,7 +55,7 @@ std::string ReadWholeFile(std::string_view path, const char* source) {
     const std::filesystem::path file = FilePath(path);
     std::error_code ec;
     if (!std::filesystem::exists(file, ec)) {
-        throw Error(errnum::kFileNotFound, source, RuntimeErrorText(errnum::kFileNotFound));
+        throw Error::FileError(errnum::kFileNotFound, source, path);
     }
     std::ifstream in(file, std::ios::binary);
     const auto size = std::filesystem::file_size(file, ec);
@@ -66,8 +66,7 @@ std::string ReadWholeFile(std::string_view path, const char* source) {
             return bytes;
         }
     }
-    throw Error(errnum::kPathFileAccessError, source,
-                RuntimeErrorText(errnum::kPathFileAccessError));
+    throw Error::FileError(errnum::kPathFileAccessError, source, path);
 }
 
 // "[00-1A-2B] Name  (Address: ...)", with the parts asked for.

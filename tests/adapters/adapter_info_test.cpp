@@ -145,9 +145,15 @@ TEST_F(AdapterInfoTest, OnlyTwelveHexDigitsOfAUnicastAddressAreStored) {
     ExpectRefused(*adapter, "0A1B2C3D4E5F6", kFormat);
     ExpectRefused(*adapter, "0G-1B-2C-3D-4E-5F", kFormat);  // twelve characters, not all hex
     ExpectRefused(*adapter, "0A 1B 2C 3D 4E", kFormat);
-    ExpectRefused(*adapter, "ff-ff-ff-ff-ff-ff", "Invalid MAC address.");
-    ExpectRefused(*adapter, "01-00-5E-00-00-FB", "Invalid MAC address.");  // multicast
-    ExpectRefused(*adapter, "33-33-00-00-00-01", "Invalid MAC address.");
+    ExpectRefused(*adapter, "ff-ff-ff-ff-ff-ff",
+                  "Invalid MAC address: FF-FF-FF-FF-FF-FF is the broadcast address.");
+    ExpectRefused(*adapter, "01-00-5E-00-00-FB",
+                  "Invalid MAC address: 01-00-5E-00-00-FB is a multicast address (its first "
+                  "octet is odd).");
+    ExpectRefused(*adapter, "33-33-00-00-00-01",
+                  "Invalid MAC address: 33-33-00-00-00-01 is a multicast address (its first "
+                  "octet is odd).");
+    ExpectRefused(*adapter, "000000000000", "Invalid MAC address: 00-00-00-00-00-00 is all zeros.");
     EXPECT_EQ(adapter->ChangedNetworkAddress(), "");
 
     adapter->ChangeNetworkAddress("0a-1b-2c-3d-4e-5f");

@@ -23,8 +23,9 @@ TEST(KeyedCollection, KeepsInsertionOrderAndFindsKeysWithoutRegardToCase) {
     list.Add("first", "{B0}");
     list.Add("second", "{a1}");
     list.Add("third", "Local Area Connection");
+    list.Add("fourth", "Caf\u00e9");
 
-    ASSERT_EQ(list.Count(), 3);
+    ASSERT_EQ(list.Count(), 4);
     EXPECT_EQ(list.Item(1), "first");
     EXPECT_EQ(list.Item(3), "third");
     EXPECT_EQ(list.Item("{A1}"), "second");
@@ -32,9 +33,10 @@ TEST(KeyedCollection, KeepsInsertionOrderAndFindsKeysWithoutRegardToCase) {
     EXPECT_EQ(list.Key(2), "{a1}");  // as it was given
     EXPECT_TRUE(list.Contains("{b0}"));
     EXPECT_FALSE(list.Contains("{C2}"));
+    EXPECT_EQ(list.Item("CAF\u00c9"), "fourth");  // beyond ASCII too
 
     std::vector<std::string> seen(list.begin(), list.end());
-    EXPECT_EQ(seen, (std::vector<std::string>{"first", "second", "third"}));
+    EXPECT_EQ(seen, (std::vector<std::string>{"first", "second", "third", "fourth"}));
 }
 
 TEST(KeyedCollection, DuplicateKeyFailsAndLeavesTheListAsItWas) {

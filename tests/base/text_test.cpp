@@ -37,6 +37,28 @@ TEST(Text, CaseRulesAndSearching) {
     EXPECT_EQ(ToUpper("0a-1b"), "0A-1B");
 }
 
+TEST(Text, CaseIsFoldedInTheWholeOfUnicode) {
+    EXPECT_TRUE(EqualsIgnoreCase("\u00dcN\u00cfC\u00d8D\u00c9", "\u00fcn\u00efc\u00f8d\u00e9"));
+    EXPECT_TRUE(EqualsIgnoreCase("\u0394\u0399\u039a\u03a4\u03a5\u039f",
+                                 "\u03b4\u03b9\u03ba\u03c4\u03c5\u03bf"));  // Greek
+    EXPECT_TRUE(EqualsIgnoreCase("\u0421\u0415\u0422\u042c", "\u0441\u0435\u0442\u044c"));
+    EXPECT_TRUE(EqualsIgnoreCase("\u1e9e", "\u00df"));    // capital sharp s
+    EXPECT_TRUE(EqualsIgnoreCase("\u212a", "k"));         // Kelvin sign: 3 bytes against 1
+    EXPECT_FALSE(EqualsIgnoreCase("\u00df", "ss"));       // no folding that changes length
+    EXPECT_FALSE(EqualsIgnoreCase("caf\u00e9", "cafe"));  // accents count
+    EXPECT_EQ(FoldCase("Caf\u00c9 \u0130"), "caf\u00e9 \u0130");
+
+    // Positions are those of the haystack's bytes, whatever the folded lengths.
+    const std::string name = "R\u00e9seau \u212aITCHEN caf\u00e9";
+    EXPECT_EQ(FindIgnoreCase(name, "KITCHEN"), 8u);
+    EXPECT_EQ(FindIgnoreCase(name, "CAF\u00c9"), name.size() - 5);
+    EXPECT_TRUE(StartsWithIgnoreCase(name, "r\u00c9S"));
+    EXPECT_FALSE(ContainsIgnoreCase(name, "cafe"));
+    // Bytes that are no UTF-8 match only themselves.
+    EXPECT_TRUE(EqualsIgnoreCase("A\xFF", "a\xFF"));
+    EXPECT_FALSE(EqualsIgnoreCase("\xFE", "\xFF"));
+}
+
 TEST(Text, TrimTouchesOnlyBlanks) {
     EXPECT_EQ(Trim("  -n Wi-Fi  "), "-n Wi-Fi");
     EXPECT_EQ(Trim("\tx\t"), "\tx\t");

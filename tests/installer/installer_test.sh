@@ -227,7 +227,7 @@ expect_true "Start-menu shortcut" test -s "$shortcut"
 expect ".kpf" "$(reg_value 'HKCR\.kpf' "")" "$progid"
 expect "file type" "$(reg_value "HKCR\\$progid" "")" "Korvaldine Preset File"
 expect "DefaultIcon" "$(reg_value "HKCR\\$progid\\DefaultIcon" "")" "$exe,0"
-expect "open command" "$(reg_value "HKCR\\$progid\\shell\\open\\command" "")" "\"$exe\" -o %1"
+expect "open command" "$(reg_value "HKCR\\$progid\\shell\\open\\command" "")" "\"$exe\" -o \"%1\""
 # The same keys as the program's own association writes for the installed program.
 association_test=$(VEXAV6_INSTALLED_PROGRAM="$exe" wine "$build/tests/presets_tests.exe" \
     --gtest_filter='InstalledAssociationTest.*' </dev/null 2>&1 | tr -d '\r')
@@ -271,7 +271,7 @@ readonly_dir='Z:\sys\kernel\vexav6-test'
 expect "install into /sys/kernel" "$(run_status "$setup" /S "/D=$readonly_dir")" 2
 expect_true "the reason is logged" bash -c "$(declare -f setup_log); setup_log | grep -q 'cannot write\\|cannot create'"
 expect "registration kept" "$(reg_value "$uninstall_key" InstallLocation)" "$program_dir"
-expect "association kept" "$(reg_value "HKCR\\$progid\\shell\\open\\command" "")" "\"$exe\" -o %1"
+expect "association kept" "$(reg_value "HKCR\\$progid\\shell\\open\\command" "")" "\"$exe\" -o \"%1\""
 scenario_end "an install into a folder without write access fails and changes nothing"
 
 # ---- silent uninstall ------------------------------------------------------------------------------
@@ -314,7 +314,7 @@ expect "install into the folder named on the command line" \
 expect_true "program placed there" cmp "$portable/vexav6.exe" "$stage/vexav6.exe"
 expect "registered there" "$(reg_value "$uninstall_key" InstallLocation)" "$(windows_path "$portable")"
 expect "open command" "$(reg_value "HKCR\\$progid\\shell\\open\\command" "")" \
-    "\"$(windows_path "$portable")\\vexav6.exe\" -o %1"
+    "\"$(windows_path "$portable")\\vexav6.exe\" -o \"%1\""
 expect "uninstall with /REMOVEUSERFILES" \
     "$(run_status_unquoted "$(windows_path "$portable")\\uninstall.exe" /S /REMOVEUSERFILES \
         "_?=$(windows_path "$portable")")" 0

@@ -159,6 +159,14 @@ TEST_F(IPv4ObjectsTest, RemovingTheLastAddressStoresThePlaceholderInBothLists) {
     EXPECT_EQ(Stored("IPAddress"), "0.0.0.0\0\0"s);
     EXPECT_EQ(Stored("SubnetMask"), "0.0.0.0\0\0"s);
     EXPECT_EQ(addresses.Count(), 0);
+
+    // A key that stores no addresses at all (usual on DHCP): nothing to take out, nothing written.
+    addresses.Add("10.0.0.7", "255.0.0.0", false);
+    machine.registry.RemoveValue(RootKey::LocalMachine, kInterfaceKey, "IPAddress");
+    machine.registry.RemoveValue(RootKey::LocalMachine, kInterfaceKey, "SubnetMask");
+    EXPECT_NO_THROW(addresses.Remove("10.0.0.7", true));
+    EXPECT_TRUE(LiveAddresses().empty());
+    EXPECT_EQ(Stored("IPAddress"), "<absent>");
 }
 
 TEST_F(IPv4ObjectsTest, FailuresLeaveListAndStoredConfiguration) {

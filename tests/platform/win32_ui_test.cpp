@@ -11,22 +11,23 @@
 namespace vexav6::win32 {
 namespace {
 
-// Puts a pipe in place of the standard output for the life of the object.
+// Puts a pipe in place of the standard output (or error) for the life of the object.
 class RedirectedOutput {
   public:
-    RedirectedOutput() : previous_(::GetStdHandle(STD_OUTPUT_HANDLE)) {
+    explicit RedirectedOutput(DWORD which = STD_OUTPUT_HANDLE)
+        : which_(which), previous_(::GetStdHandle(which)) {
         HANDLE read = nullptr;
         HANDLE write = nullptr;
         EXPECT_TRUE(::CreatePipe(&read, &write, nullptr, 1 << 16));
         read_.Reset(read);
         write_.Reset(write);
-        ::SetStdHandle(STD_OUTPUT_HANDLE, write);
+        ::SetStdHandle(which_, write);
     }
-    ~RedirectedOutput() { ::SetStdHandle(STD_OUTPUT_HANDLE, previous_); }
+    ~RedirectedOutput() { ::SetStdHandle(which_, previous_); }
 
     // Everything written so far (the writing end is closed first).
     std::string Written() {
-        ::SetStdHandle(STD_OUTPUT_HANDLE, previous_);
+        ::SetStdHandle(which_, previous_);
         write_.Reset();
         std::string bytes;
         char buffer[4096];
@@ -38,6 +39,7 @@ class RedirectedOutput {
     }
 
   private:
+    DWORD which_;
     HANDLE previous_;
     ScopedKernelHandle read_;
     ScopedKernelHandle write_;
@@ -50,6 +52,19 @@ TEST(Win32Ui, ConsoleTextGoesToARedirectedOutputAsUtf8) {
     EXPECT_TRUE(ui.WriteConsoleText(text));
     EXPECT_TRUE(ui.WriteConsoleText("more\r\n"));
     EXPECT_EQ(output.Written(), text + "more\r\n");
+}
+
+TEST(Win32Ui, ErrorsGoToARedirectedStandardErrorApartFromTheOutput) {
+    RedirectedOutput output;
+    RedirectedOutput error(STD_ERROR_HANDLE);
+    Win32Ui ui;
+    EXPECT_TRUE(ui.WriteConsoleText("list\r\n"));
+    // Silent: no box; the report still reaches standard error.
+    ui.ShowCommandLineMessage("Error: (1) Unknown option '-mac'.", "Error - title",
+                              platform::MessageBoxIcon::Critical, true);
+    EXPECT_FALSE(ui.ConsoleIsTerminal());
+    EXPECT_EQ(error.Written(), "Error - title\r\nError: (1) Unknown option '-mac'.\r\n");
+    EXPECT_EQ(output.Written(), "list\r\n");
 }
 
 }  // namespace

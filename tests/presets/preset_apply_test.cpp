@@ -195,10 +195,12 @@ TEST_F(PresetApplyTest, MACActionsTakeEffectThroughTheRestart) {
     adapter->Refresh(true);
     EXPECT_EQ(adapter->ActiveNetworkAddress().substr(0, 7), "02-10-0");
 
-    // Without a loaded table: the all-zero address. Without the restart only the stored value
+    // Without a loaded table: the all-zero address, which no driver takes, is refused and the
+    // device runs on; 02 first makes it a valid one. Without the restart only the stored value
     // changes.
-    MACPreset(MacAction::Random).ApplyPreset(*adapter, nullptr, false);
-    EXPECT_EQ(Stored(kClassKey, "NetworkAddress"), "000000000000");
+    EXPECT_THROW(MACPreset(MacAction::Random).ApplyPreset(*adapter, nullptr, true), Error);
+    EXPECT_TRUE(adapter->State());
+    EXPECT_EQ(Stored(kClassKey, "NetworkAddress").substr(0, 5), "02100");
     NICVendor notLoaded(platform);
     MACPreset(MacAction::Random02).ApplyPreset(*adapter, &notLoaded, false);
     EXPECT_EQ(Stored(kClassKey, "NetworkAddress"), "020000000000");
@@ -307,6 +309,37 @@ TEST_F(PresetApplyTest, DHCPAlreadyOnIsNotSwitchedAgain) {
     p.ApplyPreset(*adapter, nullptr, false);
     EXPECT_EQ(adapter->IPv4Addresses()->Count() + adapter->IPv4Gateways()->Count(), 0);
     EXPECT_EQ(adapter->IPv4NameServers()->Count(), 2);
+}
+
+// The Ethernet adapter of the demo machine runs on a DHCP lease (192.168.1.23, gateway
+// 192.168.1.1) with a link-local and a router-advertised IPv6 address; its key stores no static
+// address at all.
+TEST_F(AdapterMachineTest, DHCPOnARunningLeaseKeepsWhatTheSystemConfigured) {
+    Load("demo.json");
+    const std::shared_ptr<AdapterInfo> ethernet = Adapter("{3F2A6C1E-8B4D-4E21-9A7C-5D1E2F3A4B01}");
+    ASSERT_TRUE(ethernet->DHCPv4Enabled());
+    Preset p;
+    p.SetIPv4Selected(true);
+    p.SetIPv4DHCPEnabled(true);
+    p.SetIPv6Selected(true);
+    p.SetIPv6DHCPEnabled(true);
+    p.SetIPv4NameServers(NameServerList());
+    p.ApplyPreset(*ethernet, nullptr, false);
+
+    ethernet->Refresh(true);
+    ASSERT_EQ(ethernet->IPv4Addresses()->Count(), 1);
+    EXPECT_EQ(ethernet->IPv4Addresses()->Item(1)->IPAddress(), "192.168.1.23");
+    ASSERT_EQ(ethernet->IPv4Gateways()->Count(), 1);
+    EXPECT_EQ(ethernet->IPv4Gateways()->Item(1)->Gateway(), "192.168.1.1");
+    EXPECT_TRUE(ethernet->DHCPv6Enabled());
+    EXPECT_EQ(ethernet->IPv6Addresses()->Count(), 2);  // link-local and router-advertised
+    EXPECT_EQ(ethernet->IPv6Gateways()->Count(), 1);
+
+    // A static address added beside the lease is no part of it and goes.
+    ethernet->IPv4Addresses()->Add("192.168.1.99", "255.255.255.0", false);
+    p.ApplyPreset(*ethernet, nullptr, false);
+    ethernet->Refresh(true);
+    EXPECT_EQ(ethernet->IPv4Addresses()->Count(), 1);
 }
 
 TEST_F(PresetApplyTest, IPv6SettingsAndTheProxyAreApplied) {

@@ -83,6 +83,14 @@ TEST_F(MainTest, WithoutAdminRightsFromVistaOnItRestartsElevatedWithTheRawComman
     EXPECT_TRUE(machine.system.SentHandOvers().empty());
     EXPECT_EQ(window.loads, 0);
 
+    // A command line waits for the elevated copy and ends with its exit status, so that a script
+    // learns whether the command worked.
+    machine.system.shellExecuteExitCode = 1;
+    EXPECT_EQ(RunMain("-n nowhere -r"), 1);
+    machine.system.shellExecuteExitCode = 0;
+    EXPECT_EQ(RunMain("-n Ethernet -r"), 0);
+    EXPECT_EQ(machine.system.ShellCalls().size(), 3u);
+
     // A refused or failed restart shows nothing either; the process ends with a failure code.
     machine.system.shellExecuteSucceeds = false;
     EXPECT_NE(RunMain(""), 0);

@@ -4,6 +4,7 @@
 #include <gtest/gtest.h>
 
 #include <string>
+#include <utility>
 
 namespace vexav6::CommandLine {
 namespace {
@@ -14,8 +15,8 @@ std::string FailureText(const CommandState& state) {
     return state.failure ? state.failure->Description() : "";
 }
 
-TEST(CommandLineTokens, SplitAtEveryDashWithTheWordBeforeTheFirstBlank) {
-    const std::vector<Token> tokens = Tokenize("x -n  Local Area  -R -help");
+TEST(CommandLineTokens, AnOptionBeginsOnlyAtADashAfterABlankOutsideQuotes) {
+    const std::vector<Token> tokens = Tokenize("x -n  Local Area  -R --help");
     ASSERT_EQ(tokens.size(), 4u);
     EXPECT_EQ(tokens[0].word, "x");
     EXPECT_EQ(tokens[1].word, "n");
@@ -23,27 +24,44 @@ TEST(CommandLineTokens, SplitAtEveryDashWithTheWordBeforeTheFirstBlank) {
     EXPECT_EQ(tokens[2].word, "R");
     EXPECT_EQ(tokens[2].argument, "");
     EXPECT_EQ(tokens[3].word, "help");
+    EXPECT_EQ(tokens[3].written, "--help");
 
-    // A dash inside an argument starts a new token; stray dashes give empty words.
-    const std::vector<Token> cut = Tokenize("-n Wi-Fi --- n x");
-    ASSERT_EQ(cut.size(), 6u);
-    EXPECT_EQ(cut[1].argument, "Wi");
-    EXPECT_EQ(cut[2].word, "Fi");
-    EXPECT_EQ(cut[3].word, "");
-    EXPECT_EQ(cut[5].word, "");
-    EXPECT_EQ(cut[5].argument, "n x");
+    // Dashes inside arguments stay there; quotes keep even a blank and a dash together.
+    const std::vector<Token> kept = Tokenize(
+        "-n Wi-Fi -report C:\\out\\my-report.txt -pxy proxy-1.example.com:8080 -n \"My -Lan\" --");
+    ASSERT_EQ(kept.size(), 6u);
+    EXPECT_EQ(kept[0].word, "");
+    EXPECT_EQ(kept[1].argument, "Wi-Fi");
+    EXPECT_EQ(kept[2].argument, "C:\\out\\my-report.txt");
+    EXPECT_EQ(kept[3].argument, "proxy-1.example.com:8080");
+    EXPECT_EQ(kept[4].argument, "My -Lan");
+    EXPECT_EQ(kept[5].word, "");
 }
 
-TEST(CommandLineParser, OptionWordsIgnoreCaseAndUnknownWordsAndQuotesAreHarmless) {
-    const CommandState state =
-        ParseCommandLine("hello -N \"Local \"Area\" -R -bogus 1 -- -\"s\" -M");
+TEST(CommandLineParser, OptionWordsIgnoreCaseAndWhatIsNoOptionIsRefused) {
+    const CommandState state = ParseCommandLine("-N \"Local Area\" -R -- -M 02aabbccddee");
     EXPECT_THAT(state.connectionNames, ElementsAre("Local Area"));
     ASSERT_TRUE(state.workingPreset);
-    // -M comes last: its (empty) custom address takes the place of the random one of -R.
+    // -M comes last: its custom address takes the place of the random one of -R.
     EXPECT_EQ(state.workingPreset->MACAddress(), MacAction::Custom);
     EXPECT_TRUE(state.vendorDatabaseNeeded);
-    EXPECT_FALSE(state.silent);  // "\"s\"" is no option word
     EXPECT_EQ(state.stop, Stop::None);
+
+    // Nothing the user wrote is passed over: the command would not do what was meant.
+    const std::pair<const char*, const char*> refused[] = {
+        {"-n Ethernet -mac 001122334455", "Unknown option '-mac'."},
+        {"hello -n x", "Unknown option 'hello'."},
+        {"-n x -\"s\"", "Unknown option '-\"s\"'."},
+        {"-n x -re now", "Option -re takes no argument, but 'now' follows it."},
+        {"-n x -r 02", "Option -r takes no argument, but '02' follows it."},
+        {"-list csv", "Option -list takes no argument other than json, but 'csv' follows it."},
+    };
+    for (const auto& [commandLine, message] : refused) {
+        SCOPED_TRACE(commandLine);
+        const CommandState bad = ParseCommandLine(commandLine);
+        EXPECT_EQ(bad.stop, Stop::Failure);
+        EXPECT_EQ(FailureText(bad), message);
+    }
 }
 
 TEST(CommandLineParser, RestartAndDisableExcludeEachOtherOnlyThroughReEnAndDi) {
@@ -96,17 +114,35 @@ TEST(CommandLineParser, SilentCountsWhereverItStands) {
     EXPECT_FALSE(ParseCommandLine("-n s").silent);
 }
 
-TEST(CommandLineParser, MacAddressesAreTakenWithoutDashesOrWithColons) {
+TEST(CommandLineParser, MacAddressesAreTakenInEveryFormAndCheckedAtOnce) {
     CommandState state = ParseCommandLine("-m 001a2B3c4D5e");
     EXPECT_EQ(state.workingPreset->CustomMACAddress(), "00-1a-2B-3c-4D-5e");
     state = ParseCommandLine("-nm 00:1A:2B:3C:4D:5E");
     EXPECT_EQ(state.workingPreset->CustomMACAddress(), "00-1A-2B-3C-4D-5E");
     EXPECT_TRUE(state.temporaryAddress);
+    // The form -list prints.
+    state = ParseCommandLine("-m 04-D4-C4-5A-12-7F -re");
+    EXPECT_EQ(state.workingPreset->CustomMACAddress(), "04-D4-C4-5A-12-7F");
+    EXPECT_TRUE(state.restart);
 
-    state = ParseCommandLine("-n eth -m 00112233445 -re");
-    EXPECT_EQ(state.stop, Stop::Failure);
-    EXPECT_EQ(FailureText(state), "Invalid MAC address format: 00112233445");
-    EXPECT_FALSE(state.restart);  // nothing after the failure is read
+    const std::pair<const char*, const char*> refused[] = {
+        {"-n eth -m 00112233445 -re", "Invalid MAC address format: 00112233445"},
+        {"-m 00-11-22-33-44-5", "Invalid MAC address format: 00-11-22-33-44-5"},
+        {"-m 01:00:5E:00:00:01",
+         "Invalid MAC address: 01-00-5E-00-00-01 is a multicast address (its first octet is "
+         "odd)."},
+        {"-nm 000000000000", "Invalid MAC address: 00-00-00-00-00-00 is all zeros."},
+        {"-m ff-ff-ff-ff-ff-ff",
+         "Invalid MAC address: FF-FF-FF-FF-FF-FF is the broadcast address."},
+        {"-m", "Option -m needs a MAC address: 12 hex digits, or six pairs joined by - or :."},
+    };
+    for (const auto& [commandLine, message] : refused) {
+        SCOPED_TRACE(commandLine);
+        const CommandState bad = ParseCommandLine(commandLine);
+        EXPECT_EQ(bad.stop, Stop::Failure);
+        EXPECT_EQ(FailureText(bad), message);
+        EXPECT_FALSE(bad.restart);  // nothing after the failure is read
+    }
 }
 
 TEST(CommandLineParser, ListOptionsFillTheWorkingPresetAndARepeatReplaces) {
@@ -171,6 +207,15 @@ TEST(CommandLineParser, OnlyListAndReportNeedNoAdapter) {
     }
     // Written without a dash, the word before the first dash counts as well.
     EXPECT_TRUE(ParseCommandLine("list").list);
+
+    // "json" asks for JSON; after it, or in its place, comes the report's file.
+    state = ParseCommandLine("-list JSON -report json C:\\out\\my-report.json");
+    EXPECT_TRUE(state.listJson);
+    EXPECT_TRUE(state.reportJson);
+    EXPECT_EQ(state.reportFile, "C:\\out\\my-report.json");
+    state = ParseCommandLine("-report \"json\"");
+    EXPECT_FALSE(state.reportJson);
+    EXPECT_EQ(state.reportFile, "json");
 }
 
 }  // namespace

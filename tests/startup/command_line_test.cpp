@@ -9,9 +9,9 @@
 
 #include "adapters/adapter_info.h"
 #include "adapters/device_manager.h"
+#include "base/text.h"
 #include "platform/sim/machine.h"
 #include "presets/preset_support.h"
-#include "support/dashless_dir.h"
 #include "support/temp_dir.h"
 #include "vendors/nic_vendor.h"
 #include "vendors/vendor_test_support.h"
@@ -97,35 +97,47 @@ class CommandLineTest : public ::testing::Test {
         PresetSupport::SavePresetFile(path, presets, true);
     }
 
-    testing::DashlessTempDir folder;
+    testing::TempDir folder;
     sim::Machine machine;
     Platform platform = machine.GetPlatform();
     KeyedCollection<std::shared_ptr<AdapterInfo>> adapters;
 };
 
-TEST_F(CommandLineTest, FailuresAreReportedUnlessSilentAndAlwaysAnswerOne) {
+TEST_F(CommandLineTest, FailuresAreReportedInABoxAndOnTheConsoleAlsoWhenSilent) {
+    const std::string report =
+        "An exception occured as described below:\r\n\r\nSource: Vexav6\r\nError: (1) "
+        "Network connection 'nowhere' was not found.";
     EXPECT_EQ(Run("-n nowhere -r -re"), 1);
-    EXPECT_EQ(OnlyBoxText(),
-              "An exception occured as described below:\r\n\r\nSource: Vexav6\r\nError: (1) "
-              "Network connection 'nowhere' was not found.");
+    EXPECT_EQ(OnlyBoxText(), report);
     EXPECT_EQ(machine.ui.Boxes()[0].icon, MessageBoxIcon::Critical);
+    // Started from a console (or redirected), a script reads the same on standard error.
+    const std::string onConsole = "Error - Korvaldine MAC Address Changer v6\r\n" + report + "\r\n";
+    EXPECT_EQ(machine.ui.ConsoleErrorText(), onConsole);
 
+    // Silent: no box, but the error still reaches the console.
     machine.ui.ClearBoxes();
     EXPECT_EQ(Run("-n nowhere -r -s"), 1);
+    EXPECT_EQ(machine.ui.ConsoleErrorText(), onConsole + onConsole);
     EXPECT_EQ(Run("-s"), 1);  // no connection named
     EXPECT_TRUE(machine.ui.Boxes().empty());
+
+    // The success message goes to the console's standard output as well.
+    EXPECT_EQ(Run("-n ethernet -rn"), 0);
+    EXPECT_THAT(machine.ui.ConsoleText(),
+                HasSubstr("Command was executed successfully on Ethernet"));
+    machine.ui.ClearBoxes();
 
     EXPECT_EQ(Run("-r"), 1);
     EXPECT_THAT(OnlyBoxText(), HasSubstr("No network connection was given"));
 
     machine.ui.ClearBoxes();
-    EXPECT_EQ(Run("-n ethernet -n wi -r"), 1);
+    EXPECT_EQ(Run("-n ethernet -n wi-fi -r"), 1);
     EXPECT_THAT(OnlyBoxText(), HasSubstr("Error: (457)"));
 }
 
 TEST_F(CommandLineTest, ConflictsAndBadItemsChangeNothing) {
-    for (const char* commandLine :
-         {"-n wi -m 02aabbccddee -di -re", "-n wi -r -re -di", "-n wi -r -re -g 10.0.0.1@x"}) {
+    for (const char* commandLine : {"-n wi-fi -m 02aabbccddee -di -re", "-n wi-fi -r -re -di",
+                                    "-n wi-fi -r -re -g 10.0.0.1@x"}) {
         SCOPED_TRACE(commandLine);
         machine.ui.ClearBoxes();
         EXPECT_EQ(Run(commandLine), 1);
@@ -137,34 +149,34 @@ TEST_F(CommandLineTest, ConflictsAndBadItemsChangeNothing) {
 }
 
 TEST_F(CommandLineTest, AFailedChangeDoesNotLeaveTheConnectionOff) {
-    EXPECT_EQ(Run("-n wi -m 0G:11:22:33:44:55 -re"), 1);
-    EXPECT_THAT(OnlyBoxText(), HasSubstr("Invalid MAC address format."));
+    EXPECT_EQ(Run("-n wi-fi -m 0G:11:22:33:44:55 -re"), 1);
+    EXPECT_THAT(OnlyBoxText(), HasSubstr("Invalid MAC address format: 0G:11:22:33:44:55"));
     EXPECT_TRUE(Connection("Wi-Fi")->State());
 
     // Without the vendor database no random address can be made; nothing is switched off.
     std::filesystem::remove(folder.File("oui.db"));
-    EXPECT_EQ(Run("-n wi -nr"), 1);
+    EXPECT_EQ(Run("-n wi-fi -nr"), 1);
     EXPECT_TRUE(Connection("Wi-Fi")->State());
 
     // Asked for, the connection stays off.
-    EXPECT_EQ(Run("-n wi -di"), 0);
+    EXPECT_EQ(Run("-n wi-fi -di"), 0);
     EXPECT_FALSE(Connection("Wi-Fi")->State());
 }
 
 TEST_F(CommandLineTest, WithoutAFileNamedPresetsComeFromDefaultKpf) {
     SavePresets(folder.File("Default.kpf"), "Home", "02:00:00:00:00:02");
-    EXPECT_EQ(Run("-n wi -p \"home\" -re"), 0);
+    EXPECT_EQ(Run("-n wi-fi -p \"home\" -re"), 0);
     EXPECT_EQ(Connection("Wi-Fi")->ActiveNetworkAddress(), "02-00-00-00-00-02");
 
     // An unknown name is found out before the connection is switched off.
     machine.ui.ClearBoxes();
-    EXPECT_EQ(Run("-n wi -re -p Office"), 1);
+    EXPECT_EQ(Run("-n wi-fi -re -p Office"), 1);
     EXPECT_THAT(OnlyBoxText(), HasSubstr("Error: (1) Preset 'Office' not found in preset file."));
     EXPECT_TRUE(Connection("Wi-Fi")->State());
 }
 
 TEST_F(CommandLineTest, HelpShowsTheTitleAndTheFileAndDoesNothingElse) {
-    EXPECT_EQ(Run("-n wi -m 02aabbccddee -re -help -di"), 0);
+    EXPECT_EQ(Run("-n wi-fi -m 02aabbccddee -re -help -di"), 0);
     EXPECT_EQ(machine.ui.ConsoleText(),
               "Korvaldine MAC Address Changer v6\r\n\r\nOptions:\r\n -n <name>\r\n");
     EXPECT_TRUE(machine.ui.Boxes().empty());
@@ -173,7 +185,18 @@ TEST_F(CommandLineTest, HelpShowsTheTitleAndTheFileAndDoesNothingElse) {
     // The connection names before it are still looked up.
     EXPECT_EQ(Run("-n nowhere /?"), 1);
 
+    // Output redirected to a file or a pipe gets the text only, even where there are windows, so
+    // that a script is not held up; a person at a terminal gets the help window, which prints the
+    // text there too; without a console it is the help window.
     FakeWindows windows;
+    EXPECT_EQ(Run("?", &windows), 0);
+    EXPECT_EQ(windows.helpText, "");
+    machine.ui.consoleIsTerminal = true;
+    EXPECT_EQ(Run("?", &windows), 0);
+    EXPECT_THAT(windows.helpText, StartsWith("Korvaldine MAC Address Changer v6\r\n\r\nOptions:"));
+    windows.helpText.clear();
+    machine.ui.consoleIsTerminal = false;
+    machine.ui.consoleAvailable = false;
     EXPECT_EQ(Run("?", &windows), 0);
     EXPECT_EQ(windows.helpCaption,
               "Command Line Parameters Help - Korvaldine MAC Address Changer v6");
@@ -182,10 +205,13 @@ TEST_F(CommandLineTest, HelpShowsTheTitleAndTheFileAndDoesNothingElse) {
     machine.ui.ClearBoxes();
     std::filesystem::remove(folder.File("CLIHelp.txt"));
     EXPECT_EQ(Run("-help"), 1);
-    EXPECT_THAT(OnlyBoxText(), HasSubstr("Error: (53)"));
+    // The error names the file that is missing.
+    EXPECT_THAT(OnlyBoxText(),
+                HasSubstr("Error: (53) File not found: " + folder.File("CLIHelp.txt")));
 }
 
 TEST_F(CommandLineTest, TheMainWindowIsNeededForAnEmptyCommandLineAndForO) {
+    machine.ui.consoleAvailable = false;  // a window-mode instance
     FakeWindows windows;
     EXPECT_EQ(Run("  ", &windows), 0);
     EXPECT_EQ(windows.shows, 1);
@@ -196,15 +222,27 @@ TEST_F(CommandLineTest, TheMainWindowIsNeededForAnEmptyCommandLineAndForO) {
     windows.hasMainWindow = false;
     EXPECT_EQ(Run("", &windows), 0);
     EXPECT_THAT(windows.helpText, HasSubstr("Options:"));
-    EXPECT_EQ(Run("-n wi -o C:\\x.kpf", &windows), 1);
+    EXPECT_EQ(Run("-n wi-fi -o C:\\x.kpf", &windows), 1);
     EXPECT_THAT(OnlyBoxText(), HasSubstr(CommandLine::kNoMainWindowText));
     EXPECT_EQ(windows.opened.size(), 1u);
 }
 
 TEST_F(CommandLineTest, ListAndReportAreTheAnswerInPlaceOfTheSuccessMessage) {
-    EXPECT_EQ(Run("-n wi -nr02 -list"), 0);
+    EXPECT_EQ(Run("-n wi-fi -nr02 -list"), 0);
     EXPECT_THAT(machine.ui.ConsoleText(), HasSubstr("\r\nWi-Fi\tYes\t02-"));
     EXPECT_TRUE(machine.ui.Boxes().empty());
+
+    // On a terminal, a header and the columns lined up for reading.
+    machine.ui.consoleIsTerminal = true;
+    const size_t before = machine.ui.ConsoleText().size();
+    EXPECT_EQ(Run("-list"), 0);
+    const std::vector<std::string> lines =
+        text::Split(machine.ui.ConsoleText().substr(before), "\r\n");
+    ASSERT_EQ(lines.size(), 7u);
+    EXPECT_THAT(lines[0], StartsWith("Connection                    Changed  MAC Address  "));
+    EXPECT_THAT(lines[0], ::testing::EndsWith("Original MAC Address"));
+    EXPECT_EQ(lines[1].find("No"), lines[0].find("Changed"));
+    EXPECT_EQ(lines[4].find("No"), lines[0].find("Changed"));
 
     // Without a console the list comes in a box.
     machine.ui.consoleAvailable = false;

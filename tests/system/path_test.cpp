@@ -207,7 +207,9 @@ TEST(PathWriteAllBytes, FailuresBeforeWritingRaiseTheFileErrorNumbers) {
     const Error notFound = RaisedBy(
         [&] { Path::WriteAllBytes(Path::CombinePath(missingFolder, "x.kpf"), Bytes("x"), true); });
     EXPECT_EQ(notFound.Number(), errnum::kPathNotFound);
-    EXPECT_EQ(notFound.Description(), "Path not found");
+    // The description names the file, so that the user knows which folder is missing.
+    EXPECT_EQ(notFound.Description(),
+              "Path not found: " + Path::CombinePath(missingFolder, "x.kpf"));
 
     // A folder in the way, and a file the user made read-only, stay as they are.
     fs::create_directory(dir.Path() / "folder.kpf");

@@ -8,13 +8,18 @@
 #include <string>
 #include <vector>
 
+#include "base/app_info.h"
 #include "ipconfig/ipv4_address.h"
 #include "ipconfig/ipv4_addresses.h"
 #include "platform/sim/machine.h"
+#include "presets/ie_proxy.h"
 #include "presets/preset_support.h"
 #include "presets/settings.h"
 #include "support/dashless_dir.h"
+#include "support/installed_program.h"
 #include "support/temp_dir.h"
+#include "ui/fake_mac_address_view.h"
+#include "ui/fake_tray.h"
 #include "vendors/nic_vendor.h"
 #include "vendors/vendor_test_support.h"
 
@@ -52,6 +57,7 @@ class FakeMainView : public frmMainView {
     }
     void HideWindow() override { visible = false; }
     bool IsWindowVisible() const override { return visible; }
+    bool IsWindowEnabled() const override { return windowEnabled; }
     void CloseWindow() override { closed = true; }
     void ShowSplash() override { splash = true; }
     void SplashProgress(int percent) override { progress.push_back(percent); }
@@ -78,6 +84,7 @@ class FakeMainView : public frmMainView {
     std::map<MainMenu, bool> checked;
     int tab = 0;
     bool visible = false;
+    bool windowEnabled = true;
     int shows = 0;
     bool closed = false;
     bool splash = false;
@@ -86,6 +93,17 @@ class FakeMainView : public frmMainView {
     std::string helpText;
 };
 
+// A response of the simulated server.
+sim::SimHttpResponse Response(int32_t status, std::string statusText, sim::HttpHeaders headers = {},
+                              std::string body = "") {
+    sim::SimHttpResponse response;
+    response.status = status;
+    response.statusText = std::move(statusText);
+    response.headers = std::move(headers);
+    response.body = std::move(body);
+    return response;
+}
+
 // The demo machine with the program in a folder of its own.
 class frmMainTest : public ::testing::Test {
   protected:
@@ -93,6 +111,7 @@ class frmMainTest : public ::testing::Test {
         machine.Load(std::string(VEXAV6_FIXTURES_DIR) + "/machines/demo.json");
         machine.system.programFolder = folder.Str();
         machine.system.programFile = folder.File("vexav6.exe");
+        testing::WritePresetFileAssociation(machine);
     }
 
     void WriteVendorDatabase() {
@@ -174,7 +193,6 @@ TEST_F(frmMainTest, FirstLoadAsksForTheVendorListAndMakesTheDefaultPresetFile) {
     EXPECT_EQ(main.Details().Text(DetailsField::Connection), view.rows[0].connectionName);
     EXPECT_TRUE(view.enabled[MainMenu::Action]);
     // Windows of later parts keep their items disabled.
-    EXPECT_FALSE(view.enabled[MainMenu::HelpAbout]);
     EXPECT_FALSE(view.enabled[MainMenu::FileImportPreset]);
 
     // A disabled device has its box cleared.
@@ -401,6 +419,7 @@ TEST_F(frmMainTest, TextReportGoesToTheChosenFileAndOpens) {
 TEST_F(frmMainTest, ActionMenuIsDisabledWithoutAdapters) {
     sim::Machine empty;
     empty.system.programFolder = folder.Str();
+    testing::WritePresetFileAssociation(empty);
     Platform emptyPlatform = empty.GetPlatform();
     FakeMainView emptyView;
     frmMain window(emptyPlatform, emptyView);
@@ -447,12 +466,64 @@ TEST_F(frmMainTest, HandOverShowsTheWindowAndOpensAPresetFile) {
     EXPECT_TRUE(std::filesystem::exists(folder.File("vexav6.set")));
 }
 
+TEST_F(frmMainTest, LongOperationsShowAWaitingCaptionUntilTheirOutcome) {
+    WriteVendorDatabase();
+    Load();
+    const std::string caption = view.caption;
+
+    machine.http.QueueResponse(app::kUpdateURL, Response(304, "Not Modified"));
+    main.OnMenuCommand(MainMenu::HelpCheckForUpdates);
+    EXPECT_EQ(view.caption, "Checking for software updates, please wait...");
+    EXPECT_FALSE(view.enabled[MainMenu::HelpCheckForUpdates]);
+    machine.ui.DoEvents();
+    EXPECT_THAT(Titles(), ElementsAre("No Update Available - Automatic Updates"));
+    EXPECT_EQ(view.caption, caption);
+    EXPECT_TRUE(view.enabled[MainMenu::HelpCheckForUpdates]);
+
+    // The vendor list: asked first, then downloaded, rebuilt and saved.
+    machine.ui.ClearBoxes();
+    machine.ui.ScriptAnswer(MessageBoxResult::Yes);
+    machine.http.QueueResponse(kOUIListingURL,
+                               Response(200, "OK",
+                                        {{"Content-Type", "text/plain"},
+                                         {"Last-Modified", "Tue, 15 Nov 2022 08:12:31 GMT"}},
+                                        testing::MakeListing(5, 0x00A000)));
+    main.OnMenuCommand(MainMenu::HelpUpdateVendorList);
+    EXPECT_THAT(view.caption, HasSubstr("please wait"));
+    EXPECT_FALSE(view.enabled[MainMenu::HelpUpdateVendorList]);
+    machine.ui.DoEvents();
+    EXPECT_THAT(Titles(), ElementsAre("Download Vendors List (OUI.TXT) From IEEE Web Site?",
+                                      "Vendor List (OUI) Data Updated Successfully"));
+    EXPECT_EQ(view.caption, caption);
+    EXPECT_TRUE(view.enabled[MainMenu::HelpUpdateVendorList]);
+    NICVendor saved(platform);
+    saved.LoadDB(folder.File("oui.db"));
+    EXPECT_EQ(saved.GetVendor(0x00A003, false, false), "Vendor 3");
+
+    // A failed download says why and gives the item back.
+    machine.ui.ClearBoxes();
+    machine.ui.ScriptAnswer(MessageBoxResult::Yes);
+    machine.http.QueueResponse(kOUIListingURL, Response(404, "Not Found"));
+    main.OnMenuCommand(MainMenu::HelpUpdateVendorList);
+    machine.ui.DoEvents();
+    ASSERT_EQ(machine.ui.Boxes().size(), 2u);
+    EXPECT_EQ(machine.ui.Boxes()[1].title, "Error - Downloading Vendor List (OUI)");
+    EXPECT_THAT(machine.ui.Boxes()[1].text, HasSubstr("Error: (404) Not Found"));
+    EXPECT_EQ(view.caption, caption);
+
+    // F1 opens the user guide beside the program.
+    main.OnMenuCommand(MainMenu::HelpTopics);
+    ASSERT_FALSE(machine.system.ShellCalls().empty());
+    EXPECT_EQ(machine.system.ShellCalls().back().file, folder.File("help.html"));
+}
+
 TEST_F(frmMainTest, OptionsFollowTheSettingsAndCtrlTabWraps) {
     WriteVendorDatabase();
     Load();
     // A first start has every option on: the speed item is checked and the panel in bytes.
     EXPECT_TRUE(view.checked[MainMenu::OptionsSpeedInKBytes]);
     EXPECT_TRUE(main.Monitor().ShowSpeedInKBytes());
+    EXPECT_EQ(main.Monitor().Row(1).value, "0 B/s");
     EXPECT_TRUE(view.checked[MainMenu::OptionsAutomaticUpdates]);
     main.OnMenuCommand(MainMenu::OptionsSpeedInKBytes);
     EXPECT_FALSE(main.Monitor().ShowSpeedInKBytes());
@@ -467,6 +538,144 @@ TEST_F(frmMainTest, OptionsFollowTheSettingsAndCtrlTabWraps) {
 
     // Without a tray the close box ends the program rather than hiding the window.
     EXPECT_TRUE(main.OnCloseRequested());
+}
+
+// --- The MAC change panel, the tray, the association, the proxy dialog and the about box ---
+
+TEST_F(frmMainTest, MACPanelOutcomesShowInTheRowWhileTheirBoxIsUp) {
+    testing::FakeChangeMACAddressView panelView;
+    testing::FakeMACAddressView macView;
+    ChangeMACAddress& panel = main.AttachMACPanel(panelView, macView, [] { return 0.5; });
+    macView.machine = &panel.MACAddress1();
+    WriteVendorDatabase();
+    Load();
+    EXPECT_GT(panelView.rows, 0u);  // the vendor list was filled while loading
+    Select("Wi-Fi");
+    EXPECT_TRUE(panelView.checked02);
+    const std::string linkStatus = main.CurrentAdapter()->LinkStatus();
+
+    // The wireless driver keeps its own address when the first octet is not 02.
+    panel.chk02MAC_Click(false);
+    macView.Click(0);
+    macView.Type("001b213c4d5e");
+    panel.cmdChange_Click();
+    EXPECT_THAT(view.statusTexts,
+                ElementsAre("Changing MAC Address...", "Change Failed", linkStatus));
+    ASSERT_EQ(machine.ui.Boxes().size(), 1u);
+    EXPECT_EQ(machine.ui.Boxes()[0].title, "MAC Address Change Failed");
+    EXPECT_EQ(machine.ui.Boxes()[0].icon, MessageBoxIcon::Exclamation);
+
+    // With 02 it takes the address; the row shows it and the panel offers the restore.
+    panel.chk02MAC_Click(true);
+    panel.cmdRandom_Click();
+    const std::string random = panel.MACAddress1().Text();
+    ASSERT_EQ(random.substr(0, 3), "02-");
+    view.statusTexts.clear();
+    panel.cmdChange_Click();
+    EXPECT_THAT(view.statusTexts, ElementsAre("Changing MAC Address...", "MAC Address Changed",
+                                              main.CurrentAdapter()->LinkStatus()));
+    EXPECT_EQ(machine.ui.Boxes()[1].title, "MAC Address Changed Successfully");
+    EXPECT_THAT(view.rows[view.Row("Wi-Fi")].macAddress, StartsWith(random));
+    EXPECT_TRUE(panelView.restoreEnabled);
+
+    view.statusTexts.clear();
+    panel.cmdRestore_Click();
+    EXPECT_EQ(view.statusTexts[1], "MAC Address Restored");
+    EXPECT_EQ(machine.ui.Boxes()[2].title, "MAC Address Restored Successfully");
+    EXPECT_THAT(view.rows[view.Row("Wi-Fi")].macAddress, StartsWith("48-51-C5-2B-90-3D"));
+}
+
+// A tray window whose icon is a log.
+class FakeTrayWindow : public testing::FakeTrayView, public TrayWindow {
+  public:
+    FakeTrayWindow(const Platform& platform, TrayOwner& owner) : tray(platform, *this, owner) {
+        presenter = &tray;
+    }
+    frmTray& Presenter() override { return tray; }
+
+    frmTray tray;
+};
+
+TEST_F(frmMainTest, TrayIconHidesTheWindowOnCloseAndItsExitSavesBeforeTheEnd) {
+    FakeTrayWindow* tray = nullptr;
+    main.makeTrayWindow = [&](TrayOwner& owner) {
+        auto made = std::make_unique<FakeTrayWindow>(platform, owner);
+        tray = made.get();
+        return made;
+    };
+    WriteVendorDatabase();
+    Load();  // a first start has every option on: the icon is there and animates
+    ASSERT_NE(tray, nullptr);
+    EXPECT_EQ(tray->log.front(), "add 3 Korvaldine MAC Address Changer v6");
+    EXPECT_TRUE(tray->tray.Animating());
+
+    // The close box only hides the window; the icon shows it again, but not behind a dialog.
+    EXPECT_FALSE(main.OnCloseRequested());
+    EXPECT_FALSE(view.visible);
+    view.windowEnabled = false;
+    tray->tray.OnTrayCallback(kTrayLeftButtonUp);
+    EXPECT_FALSE(view.visible);
+    view.windowEnabled = true;
+    tray->tray.OnTrayCallback(kTrayLeftButtonUp);
+    EXPECT_TRUE(view.visible);
+
+    // Switched off, the icon goes and the close box ends the program again.
+    main.OnMenuCommand(MainMenu::OptionsTrayIcon);
+    EXPECT_EQ(main.Tray(), nullptr);
+    EXPECT_FALSE(view.enabled[MainMenu::OptionsTrayAnimation]);
+    EXPECT_FALSE(main.GetSettings()->SystemTrayIcon);
+
+    // Back on, Exit hides the window, saves, and ends the program half a second later.
+    main.OnMenuCommand(MainMenu::OptionsTrayIcon);
+    ASSERT_NE(main.Tray(), nullptr);
+    EXPECT_TRUE(view.enabled[MainMenu::OptionsTrayAnimation]);
+    EXPECT_FALSE(std::filesystem::exists(folder.File("vexav6.set")));
+    main.OnMenuCommand(MainMenu::FileExit);
+    EXPECT_FALSE(view.visible);
+    EXPECT_TRUE(std::filesystem::exists(folder.File("vexav6.set")));
+    EXPECT_FALSE(view.closed);
+    machine.timers.AdvanceTime(500);
+    EXPECT_TRUE(view.closed);
+}
+
+TEST_F(frmMainTest, AssociationProxyAndAboutItems) {
+    // Not associated: the start-up check asks, and No leaves the registry alone.
+    machine.registry.RemoveTree(platform::RootKey::ClassesRoot, ".kpf");
+    machine.registry.PutString(platform::RootKey::CurrentUser, IEProxy::kInternetSettingsKey,
+                               "ProxyServer", "proxy.example:3128");
+    WriteVendorDatabase();
+    machine.ui.ScriptAnswer(MessageBoxResult::No);
+    ASSERT_TRUE(main.Load());
+    ASSERT_EQ(machine.ui.Boxes().size(), 1u);
+    EXPECT_THAT(machine.ui.Boxes()[0].text, StartsWith("The preset file (.kpf) is not currently"));
+    EXPECT_FALSE(machine.registry.KeyExists(platform::RootKey::ClassesRoot, ".kpf"));
+
+    // The menu item associates without asking.
+    machine.ui.ClearBoxes();
+    main.OnMenuCommand(MainMenu::FileAssociate);
+    EXPECT_THAT(Titles(), ElementsAre("Korvaldine MAC Address Changer"));
+    EXPECT_EQ(machine.registry.GetString(platform::RootKey::ClassesRoot,
+                                         "Vexav6.0\\shell\\open\\command", ""),
+              "\"" + folder.File("vexav6.exe") + "\" -o \"%1\"");
+
+    // The proxy dialog starts from the menu's check mark and the stored server; OK stores.
+    std::vector<ProxyDialogArgs> asked;
+    main.showProxyDialog = [&](const ProxyDialogArgs& args) {
+        asked.push_back(args);
+        return std::optional<ProxyDialogResult>(ProxyDialogResult{true, "other.example", 8080});
+    };
+    main.OnMenuOpening(MainMenu::Options);
+    main.OnMenuCommand(MainMenu::OptionsProxy);
+    ASSERT_EQ(asked.size(), 1u);
+    EXPECT_FALSE(asked[0].enabled);
+    EXPECT_EQ(asked[0].storedServer, "proxy.example:3128");
+    EXPECT_TRUE(IEProxy::IsProxyEnabled(platform));
+    EXPECT_EQ(IEProxy::GetProxyServer(platform), "other.example:8080");
+
+    int abouts = 0;
+    main.showAbout = [&] { ++abouts; };
+    main.OnMenuCommand(MainMenu::HelpAbout);
+    EXPECT_EQ(abouts, 1);
 }
 
 }  // namespace

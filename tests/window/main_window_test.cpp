@@ -5,9 +5,13 @@
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
+#include <cwctype>
 #include <filesystem>
+#include <functional>
+#include <set>
 #include <string>
 
+#include "platform/win32/wide_text.h"
 #include "presets/preset_support.h"
 #include "support/dashless_dir.h"
 #include "ui/win32/controls.h"
@@ -42,6 +46,24 @@ class MainWindowTest : public WindowBench {
         }
         ADD_FAILURE() << "no connection " << connection;
         return false;
+    }
+
+    // Whether the details value box shows its whole text (its font, its formatting rectangle).
+    bool ShowsWholeText(ui::DetailsField field) {
+        const HWND box = ::GetDlgItem(
+            Window().DetailsPanel().Handle(),
+            ui::win32::NetworkAdapterInfoWindow::kFirstFieldId + static_cast<int>(field));
+        const std::wstring text = vexav6::win32::Widen(TextOf(box));
+        const HDC dc = ::GetDC(box);
+        const HGDIOBJ previous =
+            ::SelectObject(dc, reinterpret_cast<HGDIOBJ>(::SendMessageW(box, WM_GETFONT, 0, 0)));
+        SIZE extent{};
+        ::GetTextExtentPoint32W(dc, text.c_str(), static_cast<int>(text.size()), &extent);
+        ::SelectObject(dc, previous);
+        ::ReleaseDC(box, dc);
+        RECT format{};
+        ::SendMessageW(box, EM_GETRECT, 0, reinterpret_cast<LPARAM>(&format));
+        return extent.cx <= format.right - format.left;
     }
 
     void SavePresets(const std::string& file, std::initializer_list<const char*> names) {
@@ -95,7 +117,7 @@ TEST_F(MainWindowTest, FirstStartWithoutFilesAsksForVendorsAndShowsEveryTab) {
     EXPECT_TRUE(MenuEnabled(MainMenu::Action));
     EXPECT_TRUE(MenuEnabled(MainMenu::FileOpenPreset));
     EXPECT_FALSE(MenuEnabled(MainMenu::FileImportPreset));
-    EXPECT_FALSE(MenuEnabled(MainMenu::HelpAbout));
+    EXPECT_TRUE(MenuEnabled(MainMenu::HelpAbout));
     EXPECT_TRUE(MenuChecked(MainMenu::OptionsSpeedInKBytes));
 
     Screenshot("main-window-first-start-details-tab");
@@ -124,6 +146,12 @@ TEST_F(MainWindowTest, VendorsPresetsAndTrafficOfTheSelectedAdapter) {
     EXPECT_THAT(DetailsField(ui::DetailsField::OriginalMACVendor), HasSubstr("ASUSTek"));
     EXPECT_EQ(DetailsField(ui::DetailsField::ActiveMAC), "04-D4-C4-5A-12-7E (Original)");
     EXPECT_EQ(DetailsField(ui::DetailsField::TCPIPv4), "Enabled");
+    // Identifiers and vendors are read whole, not cut at the box's edge.
+    for (const auto field :
+         {ui::DetailsField::Device, ui::DetailsField::HardwareID, ui::DetailsField::ConfigID,
+          ui::DetailsField::OriginalMACVendor, ui::DetailsField::ActiveMAC}) {
+        EXPECT_TRUE(ShowsWholeText(field)) << DetailsField(field);
+    }
 
     // A minute of traffic fills the rows and the chart.
     Wait(60000);
@@ -144,6 +172,24 @@ TEST_F(MainWindowTest, VendorsPresetsAndTrafficOfTheSelectedAdapter) {
                 StartsWith("Network Connection Presets (Default.kpf) ["));
     EXPECT_EQ(ui::win32::listview::Count(Window().PresetsPanel().List()), 2);
     Screenshot("main-window-presets-tab-two-presets");
+
+    // Smaller than its minimum the window does not get; the list and the pages follow its size.
+    const auto width = [](HWND window) {
+        RECT box{};
+        ::GetWindowRect(window, &box);
+        return static_cast<int>(box.right - box.left);
+    };
+    Command(MainMenu::NextTab);
+    ::SetWindowPos(Main(), nullptr, 0, 0, 300, 200, SWP_NOMOVE | SWP_NOZORDER);
+    Pump();
+    const int smallest = width(Main());
+    EXPECT_GE(smallest, 760);  // units at 96 dpi
+    const int smallList = width(Window().AdapterList());
+    Screenshot("main-window-at-its-minimum-size");
+    ::SetWindowPos(Main(), nullptr, 0, 0, smallest + 200, 800, SWP_NOMOVE | SWP_NOZORDER);
+    Pump();
+    EXPECT_EQ(width(Window().AdapterList()), smallList + 200);
+    EXPECT_EQ(width(Window().Page(0)) - width(Window().DetailsPanel().Handle()), 2 * 8);
 }
 
 TEST_F(MainWindowTest, RefreshKeepsTheSelectionAndUntickingAsksFirst) {
@@ -285,6 +331,115 @@ TEST_F(MainWindowTest, HandOverShowsTheHiddenWindowAndOpensThePresetFile) {
     EXPECT_TRUE(PageVisible(2));
     EXPECT_THAT(TextOf(Window().PresetsPanel().Group()), HasSubstr("(office.kpf)"));
     EXPECT_TRUE(machine.ui.Boxes().empty());
+}
+
+TEST_F(MainWindowTest, MenuKeysWorkAndOptionsOutliveARestartAndAShutdown) {
+    OpenWithVendors();
+    // Within a menu no two items share an access key, and no caption has two.
+    std::vector<std::string> menus;
+    std::function<void(HMENU)> walk = [&](HMENU menu) {
+        std::set<wchar_t> keys;
+        for (int i = 0; i < ::GetMenuItemCount(menu); ++i) {
+            wchar_t text[256] = {};
+            ::GetMenuStringW(menu, static_cast<UINT>(i), text, 256, MF_BYPOSITION);
+            const std::wstring caption(text);
+            if (menu == ::GetMenu(Main())) {
+                menus.push_back(vexav6::win32::Narrow(caption));
+            }
+            const size_t amp = caption.find(L'&');
+            if (amp != std::wstring::npos && amp + 1 < caption.size()) {
+                EXPECT_TRUE(keys.insert(static_cast<wchar_t>(::towlower(caption[amp + 1]))).second)
+                    << vexav6::win32::Narrow(caption);
+                EXPECT_EQ(caption.find(L'&', amp + 1), std::wstring::npos);
+            }
+            if (const HMENU popup = ::GetSubMenu(menu, i)) {
+                walk(popup);
+            }
+        }
+    };
+    walk(::GetMenu(Main()));
+    EXPECT_EQ(menus, (std::vector<std::string>{"&File", "&Action", "&Options", "&Help"}));
+
+    // The shortcuts reach their commands through the window's keys.
+    Key('O', true);
+    ASSERT_EQ(machine.ui.FileDialogs().size(), 1u);
+    EXPECT_EQ(machine.ui.FileDialogs()[0].request.title, "Open Preset File");
+    Key(VK_F1);
+    ASSERT_FALSE(machine.system.ShellCalls().empty());
+    EXPECT_EQ(machine.system.ShellCalls().back().file, folder.File("help.html"));
+
+    // Speeds in bits from the next second on, and so after Ctrl+Q and a new start.
+    const HWND traffic = Window().TrafficPanel().List();
+    Command(MainMenu::OptionsSpeedInKBytes);
+    EXPECT_FALSE(MenuChecked(MainMenu::OptionsSpeedInKBytes));
+    Wait(2000);
+    EXPECT_THAT(ui::win32::listview::GetItemText(traffic, 1, 1), HasSubstr("bps ("));
+    const HWND first = Main();
+    Key('Q', true);
+    EXPECT_FALSE(::IsWindow(first));
+    ASSERT_TRUE(Open());
+    EXPECT_FALSE(MenuChecked(MainMenu::OptionsSpeedInKBytes));
+    EXPECT_EQ(ui::win32::listview::GetItemText(Window().TrafficPanel().List(), 1, 1), "0 bps");
+    EXPECT_TRUE(machine.ui.Boxes().empty());
+
+    // Windows shutting down ends the program without a close: the option is saved all the same.
+    Command(MainMenu::OptionsSpeedInKBytes);
+    ::SendMessageW(Main(), WM_QUERYENDSESSION, 0, 0);
+    ::SendMessageW(Main(), WM_ENDSESSION, TRUE, 0);
+    ASSERT_TRUE(Open());
+    EXPECT_TRUE(MenuChecked(MainMenu::OptionsSpeedInKBytes));
+}
+
+TEST_F(MainWindowTest, DamagedFilesAndVanishedAdaptersNeverStopTheWindow) {
+    const std::string junk = "\x07not a file of this program";
+    const char* const names[] = {"vexav6.set", "oui.db", "Default.kpf"};
+    for (const char* name : names) {
+        WriteFileBytes(folder.Path() / name, junk);
+        machine.ui.ScriptAnswer(MessageBoxResult::Ok);
+    }
+    machine.ui.ScriptAnswer(MessageBoxResult::No);  // the vendor list download
+    ASSERT_TRUE(Open());
+
+    // Each damaged file is reported once with where it went; then the missing vendor list is
+    // offered, and the window works.
+    const auto& boxes = machine.ui.Boxes();
+    ASSERT_EQ(boxes.size(), 4u);
+    EXPECT_THAT(boxes[0].text, HasSubstr("\"vexav6.set.damaged\""));
+    EXPECT_THAT(boxes[1].text, HasSubstr("\"oui.db.damaged\""));
+    EXPECT_THAT(boxes[2].text, HasSubstr("\"Default.kpf.damaged\""));
+    EXPECT_EQ(boxes[3].title, "Vendors List (OUI) File Missing. Download It?");
+    EXPECT_TRUE(::IsWindowVisible(Main()));
+    EXPECT_EQ(RowCount(), 5);
+    machine.ui.ClearBoxes();
+
+    // An adapter that goes away leaves the list at the next tick, without a word.
+    ClickRow(RowOf("Wi-Fi"));
+    machine.devices.SetPresent(Presenter().CurrentAdapter()->DriverRegistryPath(), false);
+    Wait(5000);
+    EXPECT_EQ(RowCount(), 4);
+    EXPECT_EQ(RowOf("Wi-Fi"), -1);
+    EXPECT_EQ(SelectedRow(), 0);
+    EXPECT_EQ(DetailsField(ui::DetailsField::Connection), Cell(0, 0));
+    // A tick whose device queries all fail leaves the rows as they were, silently.
+    const std::string status = Cell(0, 3);
+    machine.devices.InjectFailure(sim::SimDevices::Call::GetClassDevs, 5, -1);
+    Wait(5000);
+    machine.devices.ClearFailures();
+    EXPECT_EQ(RowCount(), 4);
+    EXPECT_EQ(Cell(0, 3), status);
+    EXPECT_TRUE(boxes.empty());
+
+    // Closing writes fresh files; the damaged ones stay as they were, and the next start has
+    // nothing to report but the vendor list still missing.
+    ::SendMessageW(Main(), WM_CLOSE, 0, 0);
+    Pump();
+    for (const char* name : names) {
+        EXPECT_EQ(ReadFileBytes(folder.Path() / (std::string(name) + ".damaged")), junk) << name;
+    }
+    machine.ui.ScriptAnswer(MessageBoxResult::No);
+    ASSERT_TRUE(Open());
+    ASSERT_EQ(boxes.size(), 1u);
+    EXPECT_EQ(boxes[0].title, "Vendors List (OUI) File Missing. Download It?");
 }
 
 class EmptyMachineTest : public WindowBench {};

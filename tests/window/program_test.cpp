@@ -16,13 +16,15 @@ namespace {
 // A started copy of the program, ended at the end of the test whatever happened.
 class Process {
   public:
-    Process(const std::filesystem::path& program, const std::wstring& arguments) {
+    Process(const std::filesystem::path& program, const std::wstring& arguments,
+            DWORD creationFlags = 0) {
         std::wstring commandLine = L"\"" + program.wstring() + L"\" " + arguments;
         STARTUPINFOW startup{};
         startup.cb = sizeof(startup);
         const std::wstring folder = program.parent_path().wstring();
-        started_ = ::CreateProcessW(program.wstring().c_str(), commandLine.data(), nullptr, nullptr,
-                                    FALSE, 0, nullptr, folder.c_str(), &startup, &info_) != FALSE;
+        started_ =
+            ::CreateProcessW(program.wstring().c_str(), commandLine.data(), nullptr, nullptr, FALSE,
+                             creationFlags, nullptr, folder.c_str(), &startup, &info_) != FALSE;
     }
     ~Process() {
         if (started_) {
@@ -52,10 +54,10 @@ class Process {
     bool started_ = false;
 };
 
-// The program's main window once it is visible, or null after the time-out.
-HWND WaitForMainWindow(DWORD milliseconds) {
+// A visible window of the class once there is one, or null after the time-out.
+HWND WaitForWindow(const wchar_t* windowClass, DWORD milliseconds) {
     for (DWORD waited = 0; waited < milliseconds; waited += 100) {
-        const HWND window = ::FindWindowW(L"Vexav6.frmMain", nullptr);
+        const HWND window = ::FindWindowW(windowClass, nullptr);
         if (window != nullptr && ::IsWindowVisible(window)) {
             return window;
         }
@@ -64,13 +66,30 @@ HWND WaitForMainWindow(DWORD milliseconds) {
     return nullptr;
 }
 
-TEST(Program, OpensItsWindowTakesTheHandOverOfASecondStartAndExits) {
+HWND WaitForMainWindow(DWORD milliseconds) {
+    return WaitForWindow(L"Vexav6.frmMain", milliseconds);
+}
+
+// The program copied into a fresh folder with the vendor database beside it, so that the load
+// asks nothing.
+class ProgramCopy {
+  public:
+    ProgramCopy() {
+        std::filesystem::copy_file(VEXAV6_PROGRAM, Program());
+        std::filesystem::copy_file(VEXAV6_OUI_DB, folder.Path() / "oui.db");
+        std::filesystem::copy_file(
+            std::filesystem::path(VEXAV6_PROGRAM).parent_path() / "CLIHelp.txt",
+            folder.Path() / "CLIHelp.txt");
+    }
+    std::filesystem::path Program() const { return folder.Path() / "vexav6.exe"; }
+
     TempDir folder;
-    const std::filesystem::path built(VEXAV6_PROGRAM);
-    const std::filesystem::path program = folder.Path() / "vexav6.exe";
-    std::filesystem::copy_file(built, program);
-    // With the vendor database beside it the load asks nothing.
-    std::filesystem::copy_file(VEXAV6_OUI_DB, folder.Path() / "oui.db");
+};
+
+TEST(Program, OpensItsWindowTakesTheHandOverOfASecondStartAndExits) {
+    ProgramCopy copy;
+    const std::filesystem::path program = copy.Program();
+    TempDir& folder = copy.folder;
 
     Process first(program, L"");
     ASSERT_TRUE(first.Started());
@@ -94,6 +113,19 @@ TEST(Program, OpensItsWindowTakesTheHandOverOfASecondStartAndExits) {
     ::PostMessageW(window, WM_COMMAND, static_cast<WPARAM>(ui::MainMenu::FileExit), 0);
     EXPECT_EQ(first.Wait(30000), 0);
     EXPECT_TRUE(std::filesystem::exists(folder.Path() / "vexav6.set"));
+}
+
+TEST(Program, HelpOptionOpensTheHelpWindowAndEndsWhenItCloses) {
+    ProgramCopy copy;
+    // Without a console of its own to write to: only the window.
+    Process help(copy.Program(), L"-help", DETACHED_PROCESS);
+    ASSERT_TRUE(help.Started());
+    const HWND window = WaitForWindow(L"Vexav6.frmCLIHelp", 60000);
+    ASSERT_NE(window, nullptr) << "the help window did not appear";
+    EXPECT_EQ(::FindWindowW(L"Vexav6.frmMain", nullptr), nullptr);
+    EXPECT_EQ(help.Wait(500), -1);  // it waits for the window
+    ::PostMessageW(window, WM_CLOSE, 0, 0);
+    EXPECT_EQ(help.Wait(30000), 0);
 }
 
 }  // namespace

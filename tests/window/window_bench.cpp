@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "platform/win32/wide_text.h"
+#include "support/installed_program.h"
 #include "ui/win32/controls.h"
 #include "ui/win32/window.h"
 #include "ui/win32/window_mode.h"
@@ -19,6 +20,7 @@ WindowBench::WindowBench() : platform(machine.GetPlatform()) {
     ui::win32::InitCommonControls();
     machine.system.programFolder = folder.Str();
     machine.system.programFile = folder.File("vexav6.exe");
+    WritePresetFileAssociation(machine);
 }
 
 WindowBench::~WindowBench() {
@@ -31,6 +33,7 @@ void WindowBench::LoadMachine(const std::string& name) {
     machine.Load(std::string(VEXAV6_FIXTURES_DIR) + "/machines/" + name);
     machine.system.programFolder = folder.Str();
     machine.system.programFile = folder.File("vexav6.exe");
+    WritePresetFileAssociation(machine);
 }
 
 void WindowBench::CopyVendorDatabase() {
@@ -178,9 +181,11 @@ void WindowBench::OnNextModal(std::function<void(HWND)> handle) {
     };
 }
 
-void WindowBench::Screenshot(HWND window, const std::string& name) {
-    ::SetWindowPos(window, HWND_TOP, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_SHOWWINDOW);
-    ::SetForegroundWindow(window);
+void WindowBench::Screenshot(HWND window, const std::string& name, bool raise) {
+    if (raise) {
+        ::SetWindowPos(window, HWND_TOP, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_SHOWWINDOW);
+        ::SetForegroundWindow(window);
+    }
     ::RedrawWindow(window, nullptr, nullptr,
                    RDW_INVALIDATE | RDW_ERASE | RDW_FRAME | RDW_ALLCHILDREN | RDW_UPDATENOW);
     // The X server draws what Wine sends it a moment later.

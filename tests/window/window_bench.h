@@ -67,8 +67,9 @@ class WindowBench : public ::testing::Test {
     bool PageVisible(int tab) const;
     std::string DetailsField(ui::DetailsField field) const;
 
-    // Photographs the window (with its frame) into the screenshot folder as <name>.png.
-    void Screenshot(HWND window, const std::string& name);
+    // Photographs the window (with its frame) into the screenshot folder as <name>.png. `raise`
+    // brings it to the front first; without, what covers it (an open menu) is in the picture.
+    void Screenshot(HWND window, const std::string& name, bool raise = true);
     void Screenshot(const std::string& name) { Screenshot(Main(), name); }
 
     // Runs `handle` with the next modal window or dialog as soon as it shows; `handle` must close

@@ -86,4 +86,12 @@ bool RecordingUi::WriteConsoleText(std::string_view text) {
     return true;
 }
 
+bool RecordingUi::WriteConsoleError(std::string_view text) {
+    if (!consoleAvailable) {
+        return false;
+    }
+    consoleErrorText_ += text;
+    return true;
+}
+
 }  // namespace vexav6::sim

@@ -38,6 +38,8 @@ class RecordingUi : public platform::UiApi {
     // Keeps the text when the simulated program has a console (consoleAvailable), else answers
     // false as a program started without one.
     bool WriteConsoleText(std::string_view text) override;
+    bool WriteConsoleError(std::string_view text) override;
+    bool ConsoleIsTerminal() override { return consoleAvailable && consoleIsTerminal; }
 
     // Answers for the next boxes, in order. Without a scripted answer a box gets its default
     // button (the first one unless the box names another), as when the user presses Enter.
@@ -58,7 +60,11 @@ class RecordingUi : public platform::UiApi {
     int DoEventsCount() const { return doEventsCount_; }
     // Everything written to the console, in order.
     const std::string& ConsoleText() const { return consoleText_; }
+    // Everything written to the console's standard error, in order.
+    const std::string& ConsoleErrorText() const { return consoleErrorText_; }
     bool consoleAvailable = true;
+    // Whether the console is a terminal (rather than a file or pipe).
+    bool consoleIsTerminal = false;
 
   private:
     platform::FileDialogAnswer AnswerFileDialog(bool save,
@@ -70,6 +76,7 @@ class RecordingUi : public platform::UiApi {
     std::deque<platform::FileDialogAnswer> fileAnswers_;
     int doEventsCount_ = 0;
     std::string consoleText_;
+    std::string consoleErrorText_;
 };
 
 }  // namespace vexav6::sim

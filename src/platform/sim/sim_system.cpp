@@ -18,6 +18,15 @@ bool SimSystem::ShellExecute(std::string_view verb, std::string_view file,
     return shellExecuteSucceeds;
 }
 
+std::optional<uint32_t> SimSystem::ShellExecuteAndWait(std::string_view verb, std::string_view file,
+                                                       std::string_view parameters,
+                                                       platform::ShowCommand show) {
+    if (!ShellExecute(verb, file, parameters, "", show)) {
+        return std::nullopt;
+    }
+    return shellExecuteExitCode;
+}
+
 int32_t SimSystem::VerifyFileSignature(std::string_view path) {
     verifiedFiles_.emplace_back(path);
     return signatureResult;

@@ -2,6 +2,7 @@
 
 #include <cstdint>
 #include <functional>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -42,6 +43,10 @@ class SimSystem : public platform::SystemApi {
     void Sleep(uint32_t milliseconds) override;
     bool ShellExecute(std::string_view verb, std::string_view file, std::string_view parameters,
                       std::string_view directory, platform::ShowCommand show) override;
+    // Recorded like ShellExecute; answers shellExecuteExitCode when shellExecuteSucceeds.
+    std::optional<uint32_t> ShellExecuteAndWait(std::string_view verb, std::string_view file,
+                                                std::string_view parameters,
+                                                platform::ShowCommand show) override;
     int32_t VerifyFileSignature(std::string_view path) override;
     platform::Status RunConsoleCommand(std::string_view commandLine, std::string_view directory,
                                        uint32_t creationFlags, bool showWindow) override;
@@ -60,6 +65,8 @@ class SimSystem : public platform::SystemApi {
     bool otherInstanceRunning = false;
     bool otherInstanceAccepts = true;  // what the running instance answers to a hand-over
     bool shellExecuteSucceeds = true;
+    // The exit code of the process ShellExecuteAndWait started.
+    uint32_t shellExecuteExitCode = 0;
     // What every signature check answers: 0 (signed and trusted) or the HRESULT of a failure.
     int32_t signatureResult = 0;
     // Called for every console command run; answers its status (0 = ran to its end). Lets the IP

@@ -170,6 +170,32 @@ bool Win32System::ShellExecute(std::string_view verb, std::string_view file,
     return reinterpret_cast<INT_PTR>(result) > 32;
 }
 
+std::optional<uint32_t> Win32System::ShellExecuteAndWait(std::string_view verb,
+                                                         std::string_view file,
+                                                         std::string_view parameters,
+                                                         platform::ShowCommand show) {
+    const std::wstring wideVerb = Widen(verb);
+    const std::wstring wideFile = Widen(file);
+    const std::wstring wideParameters = Widen(parameters);
+    SHELLEXECUTEINFOW info{};
+    info.cbSize = sizeof(info);
+    info.fMask = SEE_MASK_NOCLOSEPROCESS | SEE_MASK_NOASYNC | SEE_MASK_FLAG_NO_UI;
+    info.lpVerb = wideVerb.empty() ? nullptr : wideVerb.c_str();
+    info.lpFile = wideFile.c_str();
+    info.lpParameters = wideParameters.empty() ? nullptr : wideParameters.c_str();
+    info.nShow = static_cast<int>(show);
+    if (!::ShellExecuteExW(&info) || info.hProcess == nullptr) {
+        return std::nullopt;
+    }
+    const ScopedKernelHandle process(info.hProcess);
+    DWORD exitCode = 0;
+    if (::WaitForSingleObject(process.Get(), INFINITE) != WAIT_OBJECT_0 ||
+        !::GetExitCodeProcess(process.Get(), &exitCode)) {
+        return std::nullopt;
+    }
+    return exitCode;
+}
+
 int32_t Win32System::VerifyFileSignature(std::string_view path) {
     const std::wstring widePath = Widen(path);
     WINTRUST_FILE_INFO file{};

@@ -34,6 +34,9 @@ class Win32System : public platform::SystemApi {
     void Sleep(uint32_t milliseconds) override;
     bool ShellExecute(std::string_view verb, std::string_view file, std::string_view parameters,
                       std::string_view directory, platform::ShowCommand show) override;
+    std::optional<uint32_t> ShellExecuteAndWait(std::string_view verb, std::string_view file,
+                                                std::string_view parameters,
+                                                platform::ShowCommand show) override;
     int32_t VerifyFileSignature(std::string_view path) override;
     platform::Status RunConsoleCommand(std::string_view commandLine, std::string_view directory,
                                        uint32_t creationFlags, bool showWindow) override;

@@ -141,15 +141,20 @@ bool WriteBytes(HANDLE file, std::string_view bytes) {
 
 }  // namespace
 
-bool Win32Ui::WriteConsoleText(std::string_view text) {
-    const HANDLE standardOutput = ::GetStdHandle(STD_OUTPUT_HANDLE);
-    if (standardOutput != nullptr && standardOutput != INVALID_HANDLE_VALUE) {
+bool Win32Ui::WriteStandard(DWORD which, std::string_view text) {
+    const HANDLE standard = ::GetStdHandle(which);
+    if (standard != nullptr && standard != INVALID_HANDLE_VALUE) {
         DWORD mode = 0;
-        if (::GetConsoleMode(standardOutput, &mode)) {
-            return WriteWide(standardOutput, Widen(text));
+        if (::GetConsoleMode(standard, &mode)) {
+            return WriteWide(standard, Widen(text));
         }
-        return WriteBytes(standardOutput, text);
+        return WriteBytes(standard, text);
     }
+    const HANDLE console = ParentConsole();
+    return console != nullptr && WriteWide(console, Widen(text));
+}
+
+HANDLE Win32Ui::ParentConsole() {
     if (!attachTried_) {
         attachTried_ = true;
         if (::AttachConsole(ATTACH_PARENT_PROCESS)) {
@@ -158,7 +163,24 @@ bool Win32Ui::WriteConsoleText(std::string_view text) {
                                          0, nullptr));
         }
     }
-    return console_.Valid() && WriteWide(console_.Get(), Widen(text));
+    return console_.Valid() ? console_.Get() : nullptr;
+}
+
+bool Win32Ui::WriteConsoleText(std::string_view text) {
+    return WriteStandard(STD_OUTPUT_HANDLE, text);
+}
+
+bool Win32Ui::WriteConsoleError(std::string_view text) {
+    return WriteStandard(STD_ERROR_HANDLE, text);
+}
+
+bool Win32Ui::ConsoleIsTerminal() {
+    const HANDLE standardOutput = ::GetStdHandle(STD_OUTPUT_HANDLE);
+    if (standardOutput != nullptr && standardOutput != INVALID_HANDLE_VALUE) {
+        DWORD mode = 0;
+        return ::GetConsoleMode(standardOutput, &mode) != FALSE;
+    }
+    return ParentConsole() != nullptr;
 }
 
 }  // namespace vexav6::win32

@@ -30,8 +30,19 @@ class Win32Ui : public platform::UiApi {
     // console of the process that started it, attached on first use (the text goes there as
     // UTF-16, so every character shows). False when there is neither.
     bool WriteConsoleText(std::string_view text) override;
+    // The same with standard error.
+    bool WriteConsoleError(std::string_view text) override;
+    // Standard output is a console, or there is none and the parent's console is attached.
+    bool ConsoleIsTerminal() override;
 
   private:
+    // The standard handle (STD_OUTPUT_HANDLE, STD_ERROR_HANDLE) when the program has one, else
+    // the parent's console.
+    bool WriteStandard(DWORD which, std::string_view text);
+    // CONOUT$ of the console of the process that started this one, attached on first use; null
+    // when there is none.
+    HANDLE ParentConsole();
+
     // CONOUT$ of the attached parent console, opened once.
     ScopedFileHandle console_;
     bool attachTried_ = false;

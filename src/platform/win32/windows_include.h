@@ -17,10 +17,11 @@
 #include <windows.h>
 
 // <windows.h> maps these names to their W functions; in this program they are also member names
-// of the platform interfaces (SystemApi::GetVersionEx, UiApi::MessageBox ...). Win32 code calls
-// the W functions by their full names. (<shellapi.h> defines ShellExecute again: undefine it after
-// including that header.)
+// of the platform interfaces and presenters (SystemApi::GetVersionEx, UiApi::MessageBox,
+// frmTray::LoadIcon ...). Win32 code calls the W functions by their full names. (<shellapi.h>
+// defines ShellExecute again: undefine it after including that header.)
 #undef GetVersionEx
+#undef LoadIcon
 #undef GetTempPath
 #undef MessageBox
 #undef ShellExecute

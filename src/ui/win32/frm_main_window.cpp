@@ -20,6 +20,8 @@ constexpr int kDefaultHeight = 700;
 constexpr int kMinWidth = 760;
 constexpr int kMinHeight = 560;
 constexpr int kMargin = 8;
+constexpr int kDetailsMinWidth = 420;
+constexpr int kMacPanelMinWidth = 300;
 constexpr int kTrafficWidth = 280;
 constexpr int kMinListHeight = 110;
 // The list's share of the height above the tabs, in percent.
@@ -47,7 +49,11 @@ void StackBelow(HWND window, HWND above) {
 }  // namespace
 
 frmMainWindow::frmMainWindow(const Platform& platform)
-    : Window(platform), details_(platform), traffic_(platform), presets_(platform) {
+    : Window(platform),
+      details_(platform),
+      macPanel_(platform),
+      traffic_(platform),
+      presets_(platform) {
     for (auto& page : pages_) {
         page = std::make_unique<TabPage>(platform);
     }
@@ -75,6 +81,8 @@ void frmMainWindow::Create() {
     CreateControls();
     presenter_ = std::make_unique<frmMain>(GetPlatform(), *this);
     presenter_->Details().AttachView(&details_);
+    macPanel_.Attach(presenter_->AttachMACPanel(macPanel_, macPanel_.MACAddressBox()));
+    ConnectSmallWindows();
     presenter_->Monitor().AttachView(&traffic_);
     presenter_->Presets().AttachView(&presets_);
     Layout();
@@ -118,6 +126,8 @@ void frmMainWindow::CreateControls() {
     };
     details_.Create(pages_[kDetailsTab]->Handle(), *fonts_);
     ::ShowWindow(details_.Handle(), SW_SHOW);
+    macPanel_.Create(pages_[kDetailsTab]->Handle(), *fonts_);
+    ::ShowWindow(macPanel_.Handle(), SW_SHOW);
     presets_.Create(pages_[kPresetTab]->Handle(), *fonts_);
     ::ShowWindow(presets_.Handle(), SW_SHOW);
     pages_[kPresetTab]->layout = [this](Box client, const Scaler& px) {
@@ -138,11 +148,16 @@ void frmMainWindow::CreateControls() {
 }
 
 void frmMainWindow::LayoutDetailsTab(Box client, const Scaler& px) {
-    // The details panel on the left; the MAC address change panel takes the right half.
+    // The details panel on the left, the MAC address change panel on the right.
     Box area = client.Inset(px(kMargin));
+    // Half each, but the details get enough for a hardware ID while the change panel keeps room
+    // for its address box and buttons.
     const int half = (area.Width() - px(kMargin)) / 2;
-    MoveBatch batch(1);
-    batch.Move(details_.Handle(), area.TakeLeft(half, px(kMargin)));
+    const int details = std::max(
+        half, std::min(px(kDetailsMinWidth), area.Width() - px(kMargin) - px(kMacPanelMinWidth)));
+    MoveBatch batch(2);
+    batch.Move(details_.Handle(), area.TakeLeft(details, px(kMargin)));
+    batch.Move(macPanel_.Handle(), area);
 }
 
 void frmMainWindow::BuildMenu() {
@@ -250,6 +265,7 @@ void frmMainWindow::ApplyDpi(UINT dpi) {
         page->ApplyFonts(*fonts);
     }
     details_.ApplyFonts(*fonts);
+    macPanel_.ApplyFonts(*fonts);
     presets_.ApplyFonts(*fonts);
     traffic_.ApplyFonts(*fonts);
     fonts_ = std::move(fonts);
@@ -309,6 +325,13 @@ LRESULT frmMainWindow::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam)
         case WM_CLOSE:
             if (!presenter_ || presenter_->OnCloseRequested()) {
                 ::DestroyWindow(Handle());
+            }
+            return 0;
+        case WM_ENDSESSION:
+            // Windows ends the program after this message without closing the window: the
+            // presets and settings are saved now, as a close would.
+            if (wParam != FALSE && presenter_) {
+                presenter_->Dispose();
             }
             return 0;
         case WM_DESTROY:
@@ -444,6 +467,10 @@ void frmMainWindow::HideWindow() {
 
 bool frmMainWindow::IsWindowVisible() const {
     return ::IsWindowVisible(Handle()) != FALSE;
+}
+
+bool frmMainWindow::IsWindowEnabled() const {
+    return ::IsWindowEnabled(Handle()) != FALSE;
 }
 
 void frmMainWindow::CloseWindow() {

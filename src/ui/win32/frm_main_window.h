@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "ui/frm_main.h"
+#include "ui/win32/change_mac_address_window.h"
 #include "ui/win32/fonts.h"
 #include "ui/win32/frm_cli_help_window.h"
 #include "ui/win32/frm_splash_window.h"
@@ -68,6 +69,9 @@ class frmMainWindow : public Window, public frmMainView {
     HWND Tabs() const { return tab_; }
     HWND Page(int tab) const { return pages_[static_cast<size_t>(tab)]->Handle(); }
     NetworkAdapterInfoWindow& DetailsPanel() { return details_; }
+    ChangeMACAddressWindow& MACPanel() { return macPanel_; }
+    // The tray window while "System Tray Icon" is on.
+    class frmTrayWindow* Tray();
     NetworkMonitorPanelWindow& TrafficPanel() { return traffic_; }
     PresetPanelWindow& PresetsPanel() { return presets_; }
     HWND Splash() const { return splash_ ? splash_->Handle() : nullptr; }
@@ -94,6 +98,7 @@ class frmMainWindow : public Window, public frmMainView {
     void ShowWindow() override;
     void HideWindow() override;
     bool IsWindowVisible() const override;
+    bool IsWindowEnabled() const override;
     void CloseWindow() override;
     void ShowSplash() override;
     void SplashProgress(int percent) override;
@@ -112,6 +117,9 @@ class frmMainWindow : public Window, public frmMainView {
     void BuildMenu();
     void Layout();
     void LayoutDetailsTab(Box client, const Scaler& px);
+    // How the presenter makes the tray window, the about box and the proxy dialog
+    // (frm_main_window_small.cpp).
+    void ConnectSmallWindows();
     void SizeColumns();
     void ShowPage(int tab);
     void ApplyDpi(UINT dpi);
@@ -124,6 +132,7 @@ class frmMainWindow : public Window, public frmMainView {
     HWND tab_ = nullptr;
     std::array<std::unique_ptr<TabPage>, kTabCount> pages_;
     NetworkAdapterInfoWindow details_;
+    ChangeMACAddressWindow macPanel_;
     NetworkMonitorPanelWindow traffic_;
     PresetPanelWindow presets_;
     std::unique_ptr<frmSplashWindow> splash_;

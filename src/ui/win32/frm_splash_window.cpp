@@ -1,13 +1,9 @@
 #include "ui/win32/frm_splash_window.h"
 
-#include <commctrl.h>
-
-#include <algorithm>
 #include <string>
 
 #include "base/app_info.h"
 #include "platform/win32/wide_text.h"
-#include "ui/win32/controls.h"
 #include "ui/win32/dpi.h"
 #include "ui/win32/gdi.h"
 #include "ui/win32/resources/resource_ids.h"
@@ -39,21 +35,17 @@ void frmSplashWindow::Show() {
     icon_ = static_cast<HICON>(::LoadImageW(::GetModuleHandleW(nullptr),
                                             MAKEINTRESOURCEW(IDI_APPLICATION_ICON), IMAGE_ICON,
                                             px(48), px(48), LR_DEFAULTCOLOR | LR_SHARED));
-    progress_ = CreateControl(Handle(), PROGRESS_CLASSW, "", PBS_SMOOTH, 0, 1, nullptr);
-    ::SendMessageW(progress_, PBM_SETRANGE32, 0, 100);
+    progress_.Create(Handle(), 1);
     RECT client{};
     ::GetClientRect(Handle(), &client);
-    ::MoveWindow(progress_, px(20), client.bottom - px(34), client.right - px(40), px(14), FALSE);
+    ::MoveWindow(progress_.Handle(), px(20), client.bottom - px(34), client.right - px(40), px(14),
+                 FALSE);
     ::ShowWindow(Handle(), SW_SHOWNOACTIVATE);
     ::UpdateWindow(Handle());
 }
 
 void frmSplashWindow::ShowProgress(int percent) {
-    if (progress_ == nullptr) {
-        return;
-    }
-    ::SendMessageW(progress_, PBM_SETPOS, static_cast<WPARAM>(std::clamp(percent, 0, 100)), 0);
-    ::UpdateWindow(progress_);
+    progress_.SetPercent(static_cast<uint8_t>(percent));
 }
 
 LRESULT frmSplashWindow::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {

@@ -3,6 +3,7 @@
 #include <memory>
 
 #include "ui/win32/fonts.h"
+#include "ui/win32/progress_bar_window.h"
 #include "ui/win32/window.h"
 
 namespace vexav6::ui::win32 {
@@ -12,12 +13,12 @@ namespace vexav6::ui::win32 {
 // messages in between.
 class frmSplashWindow : public Window {
   public:
-    using Window::Window;
+    explicit frmSplashWindow(const Platform& platform) : Window(platform), progress_(platform) {}
 
     void Show();
-    // 0 to 100; other values are clamped.
+    // The bar's Percent: the value taken as a byte; one above 100 leaves the bar as it is.
     void ShowProgress(int percent);
-    HWND ProgressBar() const { return progress_; }
+    const ProgressBarWindow& ProgressBar() const { return progress_; }
 
   protected:
     LRESULT HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) override;
@@ -26,7 +27,7 @@ class frmSplashWindow : public Window {
     void Paint(HDC dc);
 
     std::unique_ptr<UiFonts> fonts_;
-    HWND progress_ = nullptr;
+    ProgressBarWindow progress_;
     HICON icon_ = nullptr;
 };
 

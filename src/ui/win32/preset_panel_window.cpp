@@ -15,15 +15,16 @@ void PresetPanelWindow::CreateControls() {
 }
 
 void PresetPanelWindow::LayoutControls(Box client, const Scaler& px) {
-    MoveBatch batch(2);
-    batch.Move(group_, client);
-    Box inside = client.Inset(px(10), 0);
-    inside.TakeTop(px(22));
-    inside.TakeBottom(px(10));
-    const Box list = inside.TakeLeft(std::min(inside.Width(), px(220)));
-    batch.Move(list_, list);
-    ::SendMessageW(list_, LVM_SETCOLUMNWIDTH, 0,
-                   std::max(px(40), list.Width() - 2 * ::GetSystemMetrics(SM_CXEDGE) - px(2)));
+    {
+        MoveBatch batch(2);
+        batch.Move(group_, client);
+        Box inside = client.Inset(px(10), 0);
+        inside.TakeTop(px(22));
+        inside.TakeBottom(px(10));
+        batch.Move(list_, inside.TakeLeft(std::min(inside.Width(), px(220))));
+    }
+    // The one column fills the list once it has its size (no stray header end beside it).
+    ::SendMessageW(list_, LVM_SETCOLUMNWIDTH, 0, LVSCW_AUTOSIZE_USEHEADER);
 }
 
 void PresetPanelWindow::SetCaption(const std::string& caption) {
