@@ -28,10 +28,8 @@ bool IsDigit(char c) {
     return c >= '0' && c <= '9';
 }
 
-// The number a text begins with, rounded to a whole number with halves to even: blanks, then an
-// optional sign, digits and a decimal fraction; anything after it is ignored and no number at all
-// is 0. Read digit by digit so that 20.5 is an exact half. Values far outside any prefix length are
-// capped, which keeps them out of range.
+}  // namespace
+
 int64_t LeadingRoundedNumber(std::string_view text) {
     constexpr int64_t kCap = 1'000'000'000;
     size_t at = 0;
@@ -67,8 +65,6 @@ int64_t LeadingRoundedNumber(std::string_view text) {
     }
     return negative ? -whole : whole;
 }
-
-}  // namespace
 
 MaskPrefix SubnetMaskToPrefixLength(std::string_view mask) {
     MaskPrefix result;

@@ -20,6 +20,12 @@ struct MaskPrefix {
 // and fewer than four octets give the sum of those present.
 MaskPrefix SubnetMaskToPrefixLength(std::string_view mask);
 
+// The number a text begins with, rounded to a whole number with halves to even: blanks, an
+// optional sign, digits and a decimal fraction; anything after it is ignored and no number at all
+// is 0 ("25 bits" is 25, "20.5" is 20). Whole parts beyond 1,000,000,000 are capped there. The add
+// dialogs read their prefix and metric boxes this way.
+int64_t LeadingRoundedNumber(std::string_view text);
+
 // The mask of the prefix length that the text begins with (rounded half to even; trailing
 // characters ignored; empty text is 0); no mask when the length is outside 0..32.
 std::optional<std::string> PrefixLengthToSubnetMask(std::string_view prefixLength);

@@ -49,6 +49,8 @@ AdapterRow MakeAdapterRow(const AdapterInfo& adapter, bool enabled) {
 frmMain::frmMain(const Platform& platform, frmMainView& view)
     : platform_(platform),
       view_(view),
+      ipv4_(platform),
+      ipv6_(platform),
       presets_(platform),
       refreshTimer_(platform),
       // The windows behind these items belong to parts of the window mode still to come.
@@ -338,7 +340,8 @@ void frmMain::SelectAdapter(const std::shared_ptr<AdapterInfo>& adapter, bool on
     if (mac_) {
         mac_->SetAdapter(adapter);
     }
-    // The IPv4 and IPv6 panels are handed the adapter here.
+    ipv4_.SetAdapter(adapter);
+    ipv6_.SetAdapter(adapter);
     presets_.SetAdapter(adapter, vendor_.get());
     UpdateDHCPMenus();
 }

@@ -18,6 +18,8 @@
 #include "ui/change_mac_address.h"
 #include "ui/frm_proxy.h"
 #include "ui/frm_tray.h"
+#include "ui/ipv4_panel.h"
+#include "ui/ipv6_panel.h"
 #include "ui/main_menu.h"
 #include "ui/maker_links.h"
 #include "ui/network_adapter_info.h"
@@ -161,6 +163,8 @@ class frmMain : public CommandLine::WindowAccess, public TrayOwner {
     NetworkAdapterInfo& Details() { return details_; }
     NetworkMonitorPanel& Monitor() { return monitor_; }
     PresetPanel& Presets() { return presets_; }
+    IPv4Panel& IPv4() { return ipv4_; }
+    IPv6Panel& IPv6() { return ipv6_; }
     const NICVendor* Vendors() const { return vendor_.get(); }
     const Settings* GetSettings() const { return settings_.get(); }
 
@@ -262,6 +266,8 @@ class frmMain : public CommandLine::WindowAccess, public TrayOwner {
     std::unique_ptr<NICVendor> vendor_;
     NetworkAdapterInfo details_;
     NetworkMonitorPanel monitor_;
+    IPv4Panel ipv4_;
+    IPv6Panel ipv6_;
     PresetPanel presets_;
     std::unique_ptr<ChangeMACAddress> mac_;
     std::unique_ptr<TrayWindow> tray_;

@@ -4,6 +4,8 @@
 
 #include <algorithm>
 #include <filesystem>
+#include <fstream>
+#include <iterator>
 #include <string>
 #include <vector>
 
@@ -191,6 +193,24 @@ TEST(MachineFileTest, SavedMachineLoadsBackTheSameIncludingLiveOnlyChanges) {
               "04-D4-C4-5A-12-7E");
 }
 
+TEST(MachineFileTest, StoredIPv6AddressesKeepTheirOriginsThroughASave) {
+    // The network store may hold any origin numbers; the interface takes them as they stand and
+    // the saved file must carry them back.
+    std::string text;
+    {
+        std::ifstream in(Fixture("static-ip.json"), std::ios::binary);
+        text.assign(std::istreambuf_iterator<char>(in), {});
+    }
+    const std::string origins = "01 00 00 00 01 00 00 00 40 00";
+    ASSERT_NE(text.find(origins), std::string::npos);
+    text.replace(text.find(origins), origins.size(), "11 00 00 00 2A 00 00 00 40 00");
+    Machine original;
+    LoadMachineText(text, "static-ip.json", original);
+    Machine copy;
+    LoadMachineText(MachineText(original), "saved.json", copy);
+    EXPECT_EQ(MachineText(copy), MachineText(original));
+}
+
 TEST(MachineFileTest, SmallMachinesBehaveAsTheirWindowsVersions) {
     Machine win2000;
     win2000.Load(Fixture("win2000.json"));
@@ -269,6 +289,9 @@ TEST(MachineFileTest, BadFilesAreRefusedWithMessagesThatSayWhereAndWhat) {
     } cases[] = {
         {"{\"machineFile\": 1,\n \"devices\": [\n}",
          "bad.json: not valid JSON: parse error at line 3"},
+        // Valid JSON whose number no double holds: still the program's message, with the place.
+        {"{\"machineFile\": 1,\n \"clock\": 1e399}",
+         "bad.json: not usable JSON at line 2, column 15: 1e399 is too large a number"},
         {R"({"devices": []})", "bad.json: machineFile: is missing"},
         {R"({"machineFile": 2})", "machineFile: version 2 is not known"},
         {R"({"machineFile": 1, "windows": {"version": "ten"}})",

@@ -113,7 +113,8 @@ TEST(LegacyPresetFile, ConvertsVersionZeroRecords) {
     // Without 0x20 the MAC address is left alone and there are no name servers.
     Record plain = Rec("Plain", 0x04);
     plain.servers = {"1.1.1.1"};
-    const Preset& q = *Read(File(0, 1, {plain})).Item(1);
+    const PresetCollection plainPresets = Read(File(0, 1, {plain}));
+    const Preset& q = *plainPresets.Item(1);
     EXPECT_EQ(q.MACAddress(), MacAction::Leave);
     EXPECT_FALSE(q.IPv4Selected() || q.IPv4NameServers());
 

@@ -30,6 +30,53 @@ namespace {
 constexpr int kFormatVersion = 1;
 constexpr const char* kClassRoot = "SYSTEM\\CurrentControlSet\\Control\\Class\\";
 
+// --- JSON errors ---
+
+// The library's message without its tag "[json.exception.parse_error.101] ".
+std::string WithoutTag(const Json::exception& error) {
+    std::string what = error.what();
+    if (const size_t cut = what.find("] "); cut != std::string::npos) {
+        what = what.substr(cut + 2);
+    }
+    return what;
+}
+
+// Reads a JSON text without keeping it, only to note where the library gives up on it.
+class JsonFailurePlace : public nlohmann::json_sax<Json> {
+  public:
+    bool null() override { return true; }
+    bool boolean(bool) override { return true; }
+    bool number_integer(number_integer_t) override { return true; }
+    bool number_unsigned(number_unsigned_t) override { return true; }
+    bool number_float(number_float_t, const string_t&) override { return true; }
+    bool string(string_t&) override { return true; }
+    bool binary(binary_t&) override { return true; }
+    bool start_object(std::size_t) override { return true; }
+    bool key(string_t&) override { return true; }
+    bool end_object() override { return true; }
+    bool start_array(std::size_t) override { return true; }
+    bool end_array() override { return true; }
+    bool parse_error(std::size_t position, const std::string& lastToken,
+                     const Json::exception&) override {
+        offset = position;
+        token = lastToken;
+        return false;
+    }
+
+    // Bytes read up to and including the token it stopped at, and that token.
+    std::size_t offset = 0;
+    std::string token;
+};
+
+// The 1-based line and column of the last byte before `offset` (the end of a token).
+std::pair<size_t, size_t> LineAndColumn(std::string_view text, size_t offset) {
+    offset = std::min(offset, text.size());
+    const std::string_view before = text.substr(0, offset);
+    const size_t line = 1 + static_cast<size_t>(std::count(before.begin(), before.end(), '\n'));
+    const size_t lineStart = before.rfind('\n');
+    return {line, lineStart == std::string_view::npos ? offset : offset - lineStart - 1};
+}
+
 // --- Dates ---
 
 std::string FormatClock(OleDate date) {
@@ -316,11 +363,20 @@ void LoadMachineText(std::string_view textValue, std::string_view sourceName, Ma
         root = Json::parse(textValue.begin(), textValue.end());
     } catch (const Json::parse_error& error) {
         // "[json.exception.parse_error.101] parse error at line 3, column 5: ..." without the tag.
-        std::string what = error.what();
-        if (const size_t cut = what.find("] "); cut != std::string::npos) {
-            what = what.substr(cut + 2);
+        reader.Fail("", "not valid JSON: " + WithoutTag(error));
+    } catch (const Json::exception& error) {
+        // Valid JSON the library still cannot hold (a number beyond the range of a double): its
+        // message names no place, so the text is read again to find where it stopped.
+        JsonFailurePlace place;
+        Json::sax_parse(textValue.begin(), textValue.end(), &place);
+        const auto [line, column] = LineAndColumn(textValue, place.offset);
+        const std::string at =
+            "at line " + std::to_string(line) + ", column " + std::to_string(column) + ": ";
+        if (error.id == 406) {
+            reader.Fail("", "not usable JSON " + at + place.token + " is too large a number (" +
+                                WithoutTag(error) + ")");
         }
-        reader.Fail("", "not valid JSON: " + what);
+        reader.Fail("", "not usable JSON " + at + WithoutTag(error));
     }
     reader.ExpectObject(root, "the whole file");
     reader.OnlyKeys(root,

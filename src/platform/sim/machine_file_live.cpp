@@ -61,8 +61,11 @@ platform::UnicastRow Ipv6FromJson(const Reader& reader, const Json& json, const 
     row.luid = luid;
     row.ifIndex = v6Index;
     row.onLinkPrefixLength = static_cast<uint8_t>(reader.Number(json, "prefixLength", at, 0, 128));
-    row.prefixOrigin = static_cast<uint32_t>(reader.Number(json, "prefixOrigin", at, 0, 16, 1));
-    row.suffixOrigin = static_cast<uint32_t>(reader.Number(json, "suffixOrigin", at, 0, 16, 1));
+    // Any number the network store held: the interface took it from there as it stands.
+    row.prefixOrigin =
+        static_cast<uint32_t>(reader.Number(json, "prefixOrigin", at, 0, UINT32_MAX, 1));
+    row.suffixOrigin =
+        static_cast<uint32_t>(reader.Number(json, "suffixOrigin", at, 0, UINT32_MAX, 1));
     row.validLifetime =
         static_cast<uint32_t>(reader.Number(json, "validLifetime", at, 0, UINT32_MAX, UINT32_MAX));
     row.preferredLifetime = static_cast<uint32_t>(

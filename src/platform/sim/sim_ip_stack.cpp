@@ -74,6 +74,10 @@ std::optional<Status> SimIpStack::Injected(Call call) {
         if (it->call != call) {
             continue;
         }
+        if (it->passing > 0) {
+            --it->passing;
+            return std::nullopt;
+        }
         const Status code = it->status;
         if (it->remaining > 0 && --it->remaining == 0) {
             failures_.erase(it);
@@ -96,8 +100,8 @@ std::optional<Status> SimIpStack::Preamble(Call call, bool available, Status den
     return std::nullopt;
 }
 
-void SimIpStack::InjectFailure(Call call, Status code, int times) {
-    failures_.push_back(Failure{call, code, times < 0 ? -1 : times});
+void SimIpStack::InjectFailure(Call call, Status code, int times, int after) {
+    failures_.push_back(Failure{call, code, times < 0 ? -1 : times, after});
 }
 
 void SimIpStack::ClearFailures() {

@@ -229,8 +229,9 @@ class SimIpStack : public platform::IpHelperApi {
     // Every other command runs and ends without effect. Answers 0 (the process ran to its end).
     Status RunConsoleCommand(std::string_view commandLine);
 
-    // The next `times` calls of `call` answer `status` (times < 0: every call until cleared).
-    void InjectFailure(Call call, Status status, int times = 1);
+    // The next `times` calls of `call` answer `status` (times < 0: every call until cleared),
+    // after the first `after` calls went through: a failure part-way through a series of changes.
+    void InjectFailure(Call call, Status status, int times = 1, int after = 0);
     void ClearFailures();
 
     // Whether the user runs with administrator rights; changes are refused without them.
@@ -249,6 +250,7 @@ class SimIpStack : public platform::IpHelperApi {
         Call call;
         Status status;
         int remaining;
+        int passing;  // calls still let through before the failures start
     };
 
     bool Vista() const;

@@ -53,6 +53,8 @@ frmMainWindow::frmMainWindow(const Platform& platform)
       details_(platform),
       macPanel_(platform),
       traffic_(platform),
+      ipv4_(platform),
+      ipv6_(platform),
       presets_(platform) {
     for (auto& page : pages_) {
         page = std::make_unique<TabPage>(platform);
@@ -85,6 +87,8 @@ void frmMainWindow::Create() {
     ConnectSmallWindows();
     presenter_->Monitor().AttachView(&traffic_);
     presenter_->Presets().AttachView(&presets_);
+    ipv4_.Bind(presenter_->IPv4());
+    ipv6_.Bind(presenter_->IPv6());
     Layout();
 }
 
@@ -128,6 +132,12 @@ void frmMainWindow::CreateControls() {
     ::ShowWindow(details_.Handle(), SW_SHOW);
     macPanel_.Create(pages_[kDetailsTab]->Handle(), *fonts_);
     ::ShowWindow(macPanel_.Handle(), SW_SHOW);
+    // The IPv4 panel above the IPv6 panel.
+    ipv4_.Create(pages_[kIPTab]->Handle(), *fonts_);
+    ::ShowWindow(ipv4_.Handle(), SW_SHOW);
+    ipv6_.Create(pages_[kIPTab]->Handle(), *fonts_);
+    ::ShowWindow(ipv6_.Handle(), SW_SHOW);
+    pages_[kIPTab]->layout = [this](Box client, const Scaler& px) { LayoutIPTab(client, px); };
     presets_.Create(pages_[kPresetTab]->Handle(), *fonts_);
     ::ShowWindow(presets_.Handle(), SW_SHOW);
     pages_[kPresetTab]->layout = [this](Box client, const Scaler& px) {
@@ -158,6 +168,14 @@ void frmMainWindow::LayoutDetailsTab(Box client, const Scaler& px) {
     MoveBatch batch(2);
     batch.Move(details_.Handle(), area.TakeLeft(details, px(kMargin)));
     batch.Move(macPanel_.Handle(), area);
+}
+
+void frmMainWindow::LayoutIPTab(Box client, const Scaler& px) {
+    Box area = client.Inset(px(kMargin));
+    const int half = (area.Height() - px(kMargin)) / 2;
+    MoveBatch batch(2);
+    batch.Move(ipv4_.Handle(), area.TakeTop(half, px(kMargin)));
+    batch.Move(ipv6_.Handle(), area);
 }
 
 void frmMainWindow::BuildMenu() {
@@ -266,6 +284,8 @@ void frmMainWindow::ApplyDpi(UINT dpi) {
     }
     details_.ApplyFonts(*fonts);
     macPanel_.ApplyFonts(*fonts);
+    ipv4_.ApplyFonts(*fonts);
+    ipv6_.ApplyFonts(*fonts);
     presets_.ApplyFonts(*fonts);
     traffic_.ApplyFonts(*fonts);
     fonts_ = std::move(fonts);

@@ -12,6 +12,7 @@
 #include "ui/win32/frm_cli_help_window.h"
 #include "ui/win32/frm_splash_window.h"
 #include "ui/win32/gdi.h"
+#include "ui/win32/ip_panel_window.h"
 #include "ui/win32/network_adapter_info_window.h"
 #include "ui/win32/network_monitor_panel_window.h"
 #include "ui/win32/panel.h"
@@ -74,6 +75,8 @@ class frmMainWindow : public Window, public frmMainView {
     class frmTrayWindow* Tray();
     NetworkMonitorPanelWindow& TrafficPanel() { return traffic_; }
     PresetPanelWindow& PresetsPanel() { return presets_; }
+    IPv4PanelWindow& IPv4Panel() { return ipv4_; }
+    IPv6PanelWindow& IPv6Panel() { return ipv6_; }
     HWND Splash() const { return splash_ ? splash_->Handle() : nullptr; }
     struct MenuLocation {
         HMENU menu = nullptr;
@@ -117,6 +120,7 @@ class frmMainWindow : public Window, public frmMainView {
     void BuildMenu();
     void Layout();
     void LayoutDetailsTab(Box client, const Scaler& px);
+    void LayoutIPTab(Box client, const Scaler& px);
     // How the presenter makes the tray window, the about box and the proxy dialog
     // (frm_main_window_small.cpp).
     void ConnectSmallWindows();
@@ -134,6 +138,8 @@ class frmMainWindow : public Window, public frmMainView {
     NetworkAdapterInfoWindow details_;
     ChangeMACAddressWindow macPanel_;
     NetworkMonitorPanelWindow traffic_;
+    IPv4PanelWindow ipv4_;
+    IPv6PanelWindow ipv6_;
     PresetPanelWindow presets_;
     std::unique_ptr<frmSplashWindow> splash_;
     std::vector<std::unique_ptr<frmCLIHelpWindow>> helpWindows_;
