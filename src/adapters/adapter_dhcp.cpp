@@ -14,6 +14,7 @@
 #include "ipconfig/ipv4_gateways.h"
 #include "system/exec_pipe.h"
 #include "system/registry.h"
+#include "system/system_error.h"
 
 namespace vexav6 {
 
@@ -29,41 +30,36 @@ constexpr size_t kInterfaceRecordSize = 368;
 constexpr std::string_view kNoAddressList("0.0.0.0\0\0", 9);
 constexpr std::string_view kEmptyList("\0", 1);
 
-void Check(const Platform& platform, platform::Status result, const char* source) {
-    if (result != status::kSuccess) {
-        throw Registry::SystemError(platform, result, source);
-    }
-}
-
 }  // namespace
 
 void AdapterInfo::EnableDHCPv4(bool enabled) {
     constexpr const char* kSource = "AdapterInfo.EnableDHCPv4";
     const std::string key = AdapterPaths::TcpipInterfaceKey(netCfgInstanceId_);
     const std::array<uint8_t, 4> flag = {static_cast<uint8_t>(enabled ? 1 : 0), 0, 0, 0};
-    Check(platform_,
-          Registry::WriteBinaryValue(platform_, kHklm, key, "EnableDHCP", flag, regtype::kDword),
-          kSource);
+    ThrowIfFailed(
+        platform_,
+        Registry::WriteBinaryValue(platform_, kHklm, key, "EnableDHCP", flag, regtype::kDword),
+        kSource);
     dhcpv4Enabled_ = enabled;
 
     // Either way the static configuration goes: switched off, the adapter has no address until
     // one is added.
-    Check(platform_,
-          Registry::WriteStringValue(platform_, kHklm, key, "IPAddress", kNoAddressList,
-                                     regtype::kMultiSz),
-          kSource);
-    Check(platform_,
-          Registry::WriteStringValue(platform_, kHklm, key, "SubnetMask", kNoAddressList,
-                                     regtype::kMultiSz),
-          kSource);
-    Check(platform_,
-          Registry::WriteStringValue(platform_, kHklm, key, "DefaultGateway", kEmptyList,
-                                     regtype::kMultiSz),
-          kSource);
-    Check(platform_,
-          Registry::WriteStringValue(platform_, kHklm, key, "DefaultGatewayMetric", kEmptyList,
-                                     regtype::kMultiSz),
-          kSource);
+    ThrowIfFailed(platform_,
+                  Registry::WriteStringValue(platform_, kHklm, key, "IPAddress", kNoAddressList,
+                                             regtype::kMultiSz),
+                  kSource);
+    ThrowIfFailed(platform_,
+                  Registry::WriteStringValue(platform_, kHklm, key, "SubnetMask", kNoAddressList,
+                                             regtype::kMultiSz),
+                  kSource);
+    ThrowIfFailed(platform_,
+                  Registry::WriteStringValue(platform_, kHklm, key, "DefaultGateway", kEmptyList,
+                                             regtype::kMultiSz),
+                  kSource);
+    ThrowIfFailed(platform_,
+                  Registry::WriteStringValue(platform_, kHklm, key, "DefaultGatewayMetric",
+                                             kEmptyList, regtype::kMultiSz),
+                  kSource);
     ipv4Gateways_->RemoveAllPersistentRoutes();
 }
 
@@ -71,8 +67,9 @@ void AdapterInfo::EnableDHCPv6(bool enabled) {
     constexpr const char* kSource = "AdapterInfo.EnableDHCPv6";
     const std::string name = LuidText();
     if (!enabled) {
-        Check(platform_,
-              Registry::DeleteValue(platform_, kHklm, AdapterPaths::kNsiInterfaces, name), kSource);
+        ThrowIfFailed(platform_,
+                      Registry::DeleteValue(platform_, kHklm, AdapterPaths::kNsiInterfaces, name),
+                      kSource);
         dhcpv6Enabled_ = false;
         return;
     }
@@ -90,10 +87,10 @@ void AdapterInfo::EnableDHCPv6(bool enabled) {
     record[0] = 0;   // router advertisement off
     record[10] = 1;  // managed address configuration: DHCPv6 on
     std::fill(record.begin() + 20, record.begin() + 24, uint8_t{0});  // router discovery off
-    Check(platform_,
-          Registry::WriteBinaryValue(platform_, kHklm, AdapterPaths::kNsiInterfaces, name, record,
-                                     regtype::kBinary),
-          kSource);
+    ThrowIfFailed(platform_,
+                  Registry::WriteBinaryValue(platform_, kHklm, AdapterPaths::kNsiInterfaces, name,
+                                             record, regtype::kBinary),
+                  kSource);
     dhcpv6Enabled_ = true;
 }
 
@@ -102,8 +99,8 @@ void AdapterInfo::DHCPv4Action(int32_t action) {
     std::vector<platform::IpAdapterIndexMap> interfaces;
     const platform::Status result = platform_.ipHelper.GetInterfaceInfo(interfaces);
     // No interface at all is the same answer as none of this adapter.
-    if (result != status::kSuccess && result != status::kNoData) {
-        throw Registry::SystemError(platform_, result, kSource);
+    if (result != status::kNoData) {
+        ThrowIfFailed(platform_, result, kSource);
     }
     const platform::IpAdapterIndexMap* entry = nullptr;
     if (result == status::kSuccess && ifIndex_ != 0) {
@@ -118,9 +115,9 @@ void AdapterInfo::DHCPv4Action(int32_t action) {
         throw Error(errnum::kOwnCheck, kSource, "Device not found.");
     }
     if (action == 0) {
-        Check(platform_, platform_.ipHelper.IpReleaseAddress(*entry), kSource);
+        ThrowIfFailed(platform_, platform_.ipHelper.IpReleaseAddress(*entry), kSource);
     } else if (action == 1) {
-        Check(platform_, platform_.ipHelper.IpRenewAddress(*entry), kSource);
+        ThrowIfFailed(platform_, platform_.ipHelper.IpRenewAddress(*entry), kSource);
     }
 }
 

@@ -22,6 +22,7 @@
 #include "ipconfig/ipv6_name_servers.h"
 #include "system/common.h"
 #include "system/registry.h"
+#include "system/system_error.h"
 #include "system/win_ver.h"
 
 namespace vexav6 {
@@ -154,8 +155,7 @@ void AdapterInfo::GetIPInfo(bool showErrorMsg) {
             GetIPv4NameServersFromRegistry();
         }
         if (ipv6Binding_) {
-            const double version = WinVer::GetWindowsVersion(platform_);
-            if (version >= 6) {
+            if (WinVer::IsVistaOrLater(platform_)) {
                 GetIPv6InterfaceInfoFromRegistry();
                 if (state_) {
                     GetIPv6InfoFromAPI();
@@ -163,7 +163,7 @@ void AdapterInfo::GetIPInfo(bool showErrorMsg) {
                     GetIPv6InfoFromRegistry();
                 }
                 GetIPv6NameServersFromRegistry();
-            } else if (version >= 5.1) {
+            } else if (WinVer::IsXPOrLater(platform_)) {
                 ipv6RouterDiscovery_ = 1;
                 if (state_) {
                     GetIPv6InfoFromAPIWinXP();
@@ -218,8 +218,8 @@ void AdapterInfo::GetIPv4InfoFromAPI() {
     platform::Status result = platform_.ipHelper.GetAdaptersInfo(adapters);
     if (EmptyTable(result)) {
         adapters.clear();
-    } else if (result != status::kSuccess) {
-        throw Registry::SystemError(platform_, result, kSource);
+    } else {
+        ThrowIfFailed(platform_, result, kSource);
     }
 
     vexav6::IPv4Addresses::List addresses;
@@ -244,8 +244,8 @@ void AdapterInfo::GetIPv4InfoFromAPI() {
     result = platform_.ipHelper.GetIpForwardTable(routes);
     if (EmptyTable(result)) {
         routes.clear();
-    } else if (result != status::kSuccess) {
-        throw Registry::SystemError(platform_, result, kSource);
+    } else {
+        ThrowIfFailed(platform_, result, kSource);
     }
     vexav6::IPv4Gateways::List gateways;
     for (const platform::MibIpForwardRow& route : routes) {
@@ -366,8 +366,8 @@ void AdapterInfo::GetIPv6InfoFromAPI() {
         platform_.ipHelper.GetUnicastIpAddressTable(platform::af::kInet6, rows);
     if (EmptyTable(result)) {
         rows.clear();
-    } else if (result != status::kSuccess) {
-        throw Registry::SystemError(platform_, result, kSource);
+    } else {
+        ThrowIfFailed(platform_, result, kSource);
     }
     vexav6::IPv6Addresses::List addresses;
     for (const platform::UnicastRow& row : rows) {
@@ -388,8 +388,8 @@ void AdapterInfo::GetIPv6InfoFromAPI() {
     result = platform_.ipHelper.GetIpForwardTable2(platform::af::kInet6, routes);
     if (EmptyTable(result)) {
         routes.clear();
-    } else if (result != status::kSuccess) {
-        throw Registry::SystemError(platform_, result, kSource);
+    } else {
+        ThrowIfFailed(platform_, result, kSource);
     }
     vexav6::IPv6Gateways::List gateways;
     for (const platform::ForwardRow2& route : routes) {
@@ -416,9 +416,7 @@ void AdapterInfo::GetIPv6InfoFromRegistry() {
     std::vector<uint32_t> types;
     platform::Status result =
         Registry::EnumValues(platform_, kHklm, AdapterPaths::kNsiAddresses, names, types);
-    if (result != status::kSuccess) {
-        throw Registry::SystemError(platform_, result, kSource);
-    }
+    ThrowIfFailed(platform_, result, kSource);
     // Value names: the LUID text, then the 16 address bytes in hexadecimal.
     vexav6::IPv6Addresses::List addresses;
     for (const std::string& name : names) {
@@ -445,9 +443,7 @@ void AdapterInfo::GetIPv6InfoFromRegistry() {
     names.clear();
     types.clear();
     result = Registry::EnumValues(platform_, kHklm, AdapterPaths::kNsiRoutes, names, types);
-    if (result != status::kSuccess) {
-        throw Registry::SystemError(platform_, result, kSource);
-    }
+    ThrowIfFailed(platform_, result, kSource);
     // Value names: destination, prefix length and zeros up to 80 digits, the LUID text twice, then
     // the 16 next-hop bytes in hexadecimal.
     vexav6::IPv6Gateways::List gateways;
@@ -489,9 +485,7 @@ void AdapterInfo::GetIPv6InfoFromAPIWinXP() {
     if (result == status::kNoData || (result == status::kSuccess && records.empty())) {
         return;  // no IPv6 interface at all
     }
-    if (result != status::kSuccess) {
-        throw Registry::SystemError(platform_, result, kSource);
-    }
+    ThrowIfFailed(platform_, result, kSource);
     vexav6::IPv6Addresses::List addresses;
     for (const platform::AdapterAddresses& record : records) {
         // Before Windows 6.0 IPv6 numbers its interfaces apart from IPv4, so the record is found

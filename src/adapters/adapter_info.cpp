@@ -18,6 +18,7 @@
 #include "ipconfig/ipv6_name_servers.h"
 #include "system/common.h"
 #include "system/registry.h"
+#include "system/system_error.h"
 #include "system/win_ver.h"
 
 namespace vexav6 {
@@ -122,22 +123,20 @@ void AdapterInfo::Refresh(bool showErrorMsg) {
         // "no data" instead, which means the same.
         if (indexResult == status::kDevNotExist || indexResult == status::kNoData) {
             ifIndex_ = 0;
-        } else if (indexResult != status::kSuccess) {
-            throw Registry::SystemError(platform_, indexResult, "AdapterInfo.Refresh");
         } else {
+            ThrowIfFailed(platform_, indexResult, "AdapterInfo.Refresh");
             ifIndex_ = static_cast<int32_t>(index);
         }
 
-        if (WinVer::GetWindowsVersion(platform_) >= 6) {
+        if (WinVer::IsVistaOrLater(platform_)) {
             // An adapter without an interface has no LUID; asking the system for the LUID of
             // index 0 would only fail and stop the refresh before the registry was read.
             uint64_t luid = 0;
             if (ifIndex_ != 0) {
-                const platform::Status luidResult = platform_.ipHelper.ConvertInterfaceIndexToLuid(
-                    static_cast<uint32_t>(ifIndex_), luid);
-                if (luidResult != status::kSuccess) {
-                    throw Registry::SystemError(platform_, luidResult, "AdapterInfo.Refresh");
-                }
+                ThrowIfFailed(platform_,
+                              platform_.ipHelper.ConvertInterfaceIndexToLuid(
+                                  static_cast<uint32_t>(ifIndex_), luid),
+                              "AdapterInfo.Refresh");
             }
             luid_ = luid;
         }
@@ -207,11 +206,8 @@ void AdapterInfo::GetInterfaceInfoFromAPI(bool showErrorMsg) {
         if (state_ && ifIndex_ != 0) {
             platform::MibIfRow row;
             row.index = static_cast<uint32_t>(ifIndex_);
-            const platform::Status result = platform_.ipHelper.GetIfEntry(row);
-            if (result != status::kSuccess) {
-                throw Registry::SystemError(platform_, result,
-                                            "AdapterInfo.GetInterfaceInfoFromAPI");
-            }
+            ThrowIfFailed(platform_, platform_.ipHelper.GetIfEntry(row),
+                          "AdapterInfo.GetInterfaceInfoFromAPI");
             // The length counts the closing zero; a length of 0 leaves nothing to show.
             const size_t length = row.descriptionLength > 0 ? row.descriptionLength - 1 : 0;
             deviceDescription_ =
@@ -275,11 +271,10 @@ void AdapterInfo::ChangeNetworkAddress(std::string_view networkAddress) {
             throw Error(errnum::kOwnCheck, kSource, *problem);
         }
         const std::string mac = text::ToUpper(text::ReplaceAll(networkAddress, "-", ""));
-        const platform::Status result = Registry::WriteStringValue(
-            platform_, kHklm, classKey, "NetworkAddress", mac, regtype::kSz);
-        if (result != status::kSuccess) {
-            throw Registry::SystemError(platform_, result, kSource);
-        }
+        ThrowIfFailed(platform_,
+                      Registry::WriteStringValue(platform_, kHklm, classKey, "NetworkAddress", mac,
+                                                 regtype::kSz),
+                      kSource);
         changedNetworkAddress_ = RegistryFormToDisplayForm(mac);
         return;
     }
@@ -289,20 +284,17 @@ void AdapterInfo::ChangeNetworkAddress(std::string_view networkAddress) {
         status::kSuccess) {
         return;  // nothing stored, nothing to remove
     }
-    const platform::Status result =
-        Registry::DeleteValue(platform_, kHklm, classKey, "NetworkAddress");
-    if (result != status::kSuccess) {
-        throw Registry::SystemError(platform_, result, kSource);
-    }
+    ThrowIfFailed(platform_, Registry::DeleteValue(platform_, kHklm, classKey, "NetworkAddress"),
+                  kSource);
     changedNetworkAddress_.clear();
 }
 
 void AdapterInfo::ResetOriginalNetworkAddress() {
-    const platform::Status result = Registry::DeleteValue(
-        platform_, kHklm, AdapterPaths::ClassKey(driverRegistryPath_), "OriginalNetworkAddress");
-    if (result != status::kSuccess) {
-        throw Registry::SystemError(platform_, result, "AdapterInfo.ResetOriginalNetworkAddress");
-    }
+    ThrowIfFailed(
+        platform_,
+        Registry::DeleteValue(platform_, kHklm, AdapterPaths::ClassKey(driverRegistryPath_),
+                              "OriginalNetworkAddress"),
+        "AdapterInfo.ResetOriginalNetworkAddress");
     originalNetworkAddress_.clear();
     ChangeNetworkAddress("");
 }
@@ -454,10 +446,7 @@ std::string AdapterInfo::ToString(const VendorNameLookup& vendorName) const {
 void AdapterInfo::DeleteAdapter() {
     constexpr const char* kSource = "AdapterInfo.DeleteAdapter";
     const auto deleteTree = [&](const std::string& path) {
-        const platform::Status result = Registry::DeleteKeyTree(platform_, kHklm, path);
-        if (result != status::kSuccess) {
-            throw Registry::SystemError(platform_, result, kSource);
-        }
+        ThrowIfFailed(platform_, Registry::DeleteKeyTree(platform_, kHklm, path), kSource);
     };
     deleteTree(AdapterPaths::TcpipAdaptersKey(netCfgInstanceId_));
     deleteTree(AdapterPaths::NetworkKey(netCfgInstanceId_));
@@ -468,9 +457,7 @@ void AdapterInfo::DeleteAdapter() {
         std::string list;
         platform::Status result = Registry::ReadStringValue(
             platform_, kHklm, AdapterPaths::kTcpipLinkage, valueName, list);
-        if (result != status::kSuccess) {
-            throw Registry::SystemError(platform_, result, kSource);
-        }
+        ThrowIfFailed(platform_, result, kSource);
         if (list.empty()) {
             continue;
         }
@@ -485,9 +472,7 @@ void AdapterInfo::DeleteAdapter() {
         }
         result = Registry::WriteStringValue(platform_, kHklm, AdapterPaths::kTcpipLinkage,
                                             valueName, kept, regtype::kMultiSz);
-        if (result != status::kSuccess) {
-            throw Registry::SystemError(platform_, result, kSource);
-        }
+        ThrowIfFailed(platform_, result, kSource);
     }
 }
 

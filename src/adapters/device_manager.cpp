@@ -7,6 +7,7 @@
 #include "base/error.h"
 #include "base/text.h"
 #include "system/registry.h"
+#include "system/system_error.h"
 
 namespace vexav6::DeviceManager {
 
@@ -22,10 +23,6 @@ constexpr const char* kTcpipAdapters =
     "SYSTEM\\CurrentControlSet\\Services\\Tcpip\\Parameters\\Adapters\\";
 constexpr const char* kTimeZoneKey = "SYSTEM\\CurrentControlSet\\Control\\TimeZoneInformation";
 constexpr uint32_t kSettleMs = 500;
-
-Error LastSystemError(const Platform& platform, std::string source) {
-    return Registry::SystemError(platform, platform.devices.GetLastError(), std::move(source));
-}
 
 // The time-zone bias handed to every adapter: local time minus UTC in minutes (the negated
 // ActiveTimeBias), 0 when the value is missing or not a 32-bit number.
@@ -49,7 +46,7 @@ DeviceInfoSet PresentNetworkDevices(const Platform& platform, const char* source
     const DevInfoSet handle =
         platform.devices.GetClassDevs(GetNetClassGuid(), platform::digcf::kPresent);
     if (handle == platform::kInvalidDevInfoSet) {
-        throw LastSystemError(platform, source);
+        ThrowLastDeviceError(platform, source);
     }
     return DeviceInfoSet(platform.devices, handle);
 }
@@ -136,7 +133,7 @@ std::string GetDevicePropertyString(const Platform& platform, DevInfoSet set,
     uint32_t type = 0;
     if (!api.GetDeviceRegistryProperty(set, device, property, &type, buffer.data(), required,
                                        &required)) {
-        throw LastSystemError(platform, "GetDevicePropertyString");
+        ThrowLastDeviceError(platform, "GetDevicePropertyString");
     }
     std::string value(buffer.begin(), buffer.end());
     const size_t zero = value.find('\0');
@@ -152,7 +149,7 @@ bool GetDeviceState(const Platform& platform, DevInfoSet set, const DevInfoData&
     uint32_t required = 0;
     if (!platform.devices.GetDeviceRegistryProperty(set, device, platform::spdrp::kConfigFlags,
                                                     &type, flags, sizeof flags, &required)) {
-        throw LastSystemError(platform, "GetDeviceState");
+        ThrowLastDeviceError(platform, "GetDeviceState");
     }
     return (flags[0] & platform::kConfigFlagDisabled) == 0;
 }
@@ -166,7 +163,7 @@ void SetDeviceState(const Platform& platform, DevInfoSet set, const DevInfoData&
     if (!platform.devices.SetClassInstallParams(set, device, params) ||
         !platform.devices.ChangeState(set, device)) {
         // Refused, for instance without administrator rights: the system's own text says why.
-        throw LastSystemError(platform, "SetDeviceState");
+        ThrowLastDeviceError(platform, "SetDeviceState");
     }
     platform.system.Sleep(kSettleMs);
 }

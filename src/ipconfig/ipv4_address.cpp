@@ -6,6 +6,7 @@
 #include "ipconfig/ip_config_support.h"
 #include "ipconfig/ipv4_support.h"
 #include "system/registry.h"
+#include "system/system_error.h"
 
 namespace vexav6 {
 
@@ -21,21 +22,18 @@ constexpr const char* kPlaceholder = "0.0.0.0";
 std::string ReadListText(const Platform& platform, const std::string& key, const char* name,
                          const char* source) {
     std::string text;
-    const platform::Status result =
-        Registry::ReadStringValue(platform, RootKey::LocalMachine, key, name, text);
-    if (result != platform::status::kSuccess) {
-        throw Registry::SystemError(platform, result, source);
-    }
+    ThrowIfFailed(platform,
+                  Registry::ReadStringValue(platform, RootKey::LocalMachine, key, name, text),
+                  source);
     return text;
 }
 
 void WriteListText(const Platform& platform, const std::string& key, const char* name,
                    const std::string& text, const char* source) {
-    const platform::Status result = Registry::WriteStringValue(platform, RootKey::LocalMachine, key,
-                                                               name, text, regtype::kMultiSz);
-    if (result != platform::status::kSuccess) {
-        throw Registry::SystemError(platform, result, source);
-    }
+    ThrowIfFailed(platform,
+                  Registry::WriteStringValue(platform, RootKey::LocalMachine, key, name, text,
+                                             regtype::kMultiSz),
+                  source);
 }
 
 bool EmptyOrSingleZero(const std::string& text) {
@@ -68,12 +66,11 @@ void IPv4Address::Add(bool persistent) {
         }
         uint32_t context = 0;
         uint32_t instance = 0;
-        const platform::Status result = platform.ipHelper.AddIPAddress(
-            IPv4Support::InetAddr(ipAddress_), IPv4Support::InetAddr(subnetMask_),
-            static_cast<uint32_t>(ifIndex_), context, instance);
-        if (result != platform::status::kSuccess) {
-            throw Registry::SystemError(platform, result, kSource);
-        }
+        ThrowIfFailed(platform,
+                      platform.ipHelper.AddIPAddress(
+                          IPv4Support::InetAddr(ipAddress_), IPv4Support::InetAddr(subnetMask_),
+                          static_cast<uint32_t>(ifIndex_), context, instance),
+                      kSource);
         nteContext_ = static_cast<int32_t>(context);
     }
     if (persistent) {
@@ -91,11 +88,9 @@ void IPv4Address::Remove(bool persistent) {
         if (nteContext_ == 0) {
             throw Error(errnum::kOwnCheck, kSource, "IPv4 address does not exist.");
         }
-        const platform::Status result =
-            platform.ipHelper.DeleteIPAddress(static_cast<uint32_t>(nteContext_));
-        if (result != platform::status::kSuccess) {
-            throw Registry::SystemError(platform, result, kSource);
-        }
+        ThrowIfFailed(platform,
+                      platform.ipHelper.DeleteIPAddress(static_cast<uint32_t>(nteContext_)),
+                      kSource);
         // The context died with the address.
         nteContext_ = 0;
     }
@@ -141,15 +136,13 @@ void IPv4Address::RemoveIPFromRegistry() {
     if (result == platform::status::kFileNotFound) {
         return;
     }
-    if (result != platform::status::kSuccess) {
-        throw Registry::SystemError(platform, result, kSource);
-    }
+    ThrowIfFailed(platform, result, kSource);
     const std::vector<std::string> addresses = IpConfigSupport::SplitList(stored);
     std::string storedMasks;
     result =
         Registry::ReadStringValue(platform, RootKey::LocalMachine, key, "SubnetMask", storedMasks);
-    if (result != platform::status::kSuccess && result != platform::status::kFileNotFound) {
-        throw Registry::SystemError(platform, result, kSource);
+    if (result != platform::status::kFileNotFound) {
+        ThrowIfFailed(platform, result, kSource);
     }
     std::vector<std::string> masks = IpConfigSupport::SplitList(storedMasks);
     IpConfigSupport::FitList(masks, addresses.size());

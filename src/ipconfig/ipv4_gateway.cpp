@@ -6,6 +6,7 @@
 #include "ipconfig/ip_config_support.h"
 #include "ipconfig/ipv4_support.h"
 #include "system/registry.h"
+#include "system/system_error.h"
 
 namespace vexav6 {
 
@@ -33,11 +34,10 @@ std::vector<std::string> ReadListOrEmpty(const Platform& platform, const std::st
 
 void WriteListText(const Platform& platform, const std::string& key, const char* name,
                    const std::string& text, const char* source) {
-    const platform::Status result = Registry::WriteStringValue(platform, RootKey::LocalMachine, key,
-                                                               name, text, regtype::kMultiSz);
-    if (result != platform::status::kSuccess) {
-        throw Registry::SystemError(platform, result, source);
-    }
+    ThrowIfFailed(platform,
+                  Registry::WriteStringValue(platform, RootKey::LocalMachine, key, name, text,
+                                             regtype::kMultiSz),
+                  source);
 }
 
 }  // namespace
@@ -79,10 +79,7 @@ void IPv4Gateway::Add(bool persistent) {
         row.type = kRouteTypeIndirect;
         row.proto = kProtoNetMgmt;
         row.metric1 = RouteMetric();
-        const platform::Status result = platform.ipHelper.CreateIpForwardEntry(row);
-        if (result != platform::status::kSuccess) {
-            throw Registry::SystemError(platform, result, kSource);
-        }
+        ThrowIfFailed(platform, platform.ipHelper.CreateIpForwardEntry(row), kSource);
     }
     if (persistent) {
         AddGatewayInRegistry();
@@ -98,10 +95,7 @@ void IPv4Gateway::Remove(bool persistent) {
         row.ifIndex = static_cast<uint32_t>(ifIndex_);
         row.type = kRouteTypeIndirect;
         row.proto = kProtoNetMgmt;
-        const platform::Status result = platform.ipHelper.DeleteIpForwardEntry(row);
-        if (result != platform::status::kSuccess) {
-            throw Registry::SystemError(platform, result, kSource);
-        }
+        ThrowIfFailed(platform, platform.ipHelper.DeleteIpForwardEntry(row), kSource);
     }
     if (persistent) {
         RemoveGatewayFromRegistry();
@@ -129,12 +123,11 @@ void IPv4Gateway::AddGatewayInRegistry() {
     DeletePersistentRoute();
     // Windows always has the key; creating it when missing keeps the route from being lost.
     Registry::CreateKey(platform, RootKey::LocalMachine, IpConfigSupport::kPersistentRoutesKey);
-    const platform::Status result = Registry::WriteRawValue(
-        platform, RootKey::LocalMachine, IpConfigSupport::kPersistentRoutesKey,
-        PersistentRouteName(), nullptr, 0, regtype::kSz);
-    if (result != platform::status::kSuccess) {
-        throw Registry::SystemError(platform, result, kSource);
-    }
+    ThrowIfFailed(platform,
+                  Registry::WriteRawValue(platform, RootKey::LocalMachine,
+                                          IpConfigSupport::kPersistentRoutesKey,
+                                          PersistentRouteName(), nullptr, 0, regtype::kSz),
+                  kSource);
 }
 
 void IPv4Gateway::RemoveGatewayFromRegistry() {
@@ -167,11 +160,10 @@ void IPv4Gateway::DeletePersistentRoute() {
     const std::string prefix = kDefaultRoutePrefix + gateway_ + ",";
     for (const std::string& name : names) {
         if (name.starts_with(prefix)) {
-            const platform::Status result = Registry::DeleteValue(
-                platform, RootKey::LocalMachine, IpConfigSupport::kPersistentRoutesKey, name);
-            if (result != platform::status::kSuccess) {
-                throw Registry::SystemError(platform, result, kSource);
-            }
+            ThrowIfFailed(platform,
+                          Registry::DeleteValue(platform, RootKey::LocalMachine,
+                                                IpConfigSupport::kPersistentRoutesKey, name),
+                          kSource);
         }
     }
 }

@@ -5,6 +5,7 @@
 #include "base/text.h"
 #include "ipconfig/ip_config_support.h"
 #include "system/registry.h"
+#include "system/system_error.h"
 
 namespace vexav6 {
 
@@ -60,13 +61,11 @@ void IPv4NameServers::WriteNameServers(const List& ipv4NameServers, bool dontAdd
         value = "0.0.0.0";
     }
     value += '\0';
-    const platform::Status result =
-        Registry::WriteStringValue(platform, platform::RootKey::LocalMachine,
-                                   IpConfigSupport::Ipv4InterfaceKey(netCfgInstanceId_),
-                                   "NameServer", value, platform::regtype::kSz);
-    if (result != platform::status::kSuccess) {
-        throw Registry::SystemError(platform, result, kSource);
-    }
+    ThrowIfFailed(platform,
+                  Registry::WriteStringValue(platform, platform::RootKey::LocalMachine,
+                                             IpConfigSupport::Ipv4InterfaceKey(netCfgInstanceId_),
+                                             "NameServer", value, platform::regtype::kSz),
+                  kSource);
     if (&ipv4NameServers != &list_) {
         list_ = ipv4NameServers;
     }

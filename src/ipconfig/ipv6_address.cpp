@@ -7,6 +7,7 @@
 #include "ipconfig/ip_config_support.h"
 #include "ipconfig/ipv6_support.h"
 #include "system/registry.h"
+#include "system/system_error.h"
 #include "system/win_ver.h"
 
 namespace vexav6 {
@@ -31,7 +32,7 @@ void IPv6Address::Init(std::span<const uint8_t> ipv6, uint8_t onLinkPrefixLength
     if (adapter != nullptr) {
         const Platform& platform = adapter->GetPlatform();
         // Before Windows 6.0 there is no such initialiser (nor the calls that take the row).
-        if (WinVer::GetWindowsVersion(platform) >= 6) {
+        if (WinVer::IsVistaOrLater(platform)) {
             platform.ipHelper.InitializeUnicastIpAddressEntry(row_);
         }
         row_.ifIndex = static_cast<uint32_t>(ifIndex);
@@ -68,10 +69,7 @@ void IPv6Address::Add(bool persistent) {
     constexpr const char* kSource = "IPv6Address.Add";
     const Platform& platform = IpConfigSupport::OwnerPlatform(adapter_, kSource);
     if (adapter_->State()) {
-        const platform::Status result = platform.ipHelper.CreateUnicastIpAddressEntry(row_);
-        if (result != platform::status::kSuccess) {
-            throw Registry::SystemError(platform, result, kSource);
-        }
+        ThrowIfFailed(platform, platform.ipHelper.CreateUnicastIpAddressEntry(row_), kSource);
     }
     if (persistent) {
         AddIPInRegistry();
@@ -82,10 +80,7 @@ void IPv6Address::Remove(bool persistent) {
     constexpr const char* kSource = "IPv6Address.Remove";
     const Platform& platform = IpConfigSupport::OwnerPlatform(adapter_, kSource);
     if (adapter_->State()) {
-        const platform::Status result = platform.ipHelper.DeleteUnicastIpAddressEntry(row_);
-        if (result != platform::status::kSuccess) {
-            throw Registry::SystemError(platform, result, kSource);
-        }
+        ThrowIfFailed(platform, platform.ipHelper.DeleteUnicastIpAddressEntry(row_), kSource);
     }
     if (persistent) {
         RemoveIPFromRegistry();
@@ -115,12 +110,12 @@ void IPv6Address::AddIPInRegistry() {
     const std::vector<uint8_t> data = RegistryValueData();
     // The store's key exists once Windows has run IPv6; a failure to create it shows at the write.
     Registry::CreateKey(platform, RootKey::LocalMachine, IpConfigSupport::kIpv6AddressesKey);
-    const platform::Status result = Registry::WriteRawValue(
-        platform, RootKey::LocalMachine, IpConfigSupport::kIpv6AddressesKey, RegistryValueName(),
-        data.data(), static_cast<uint32_t>(data.size()), platform::regtype::kBinary);
-    if (result != platform::status::kSuccess) {
-        throw Registry::SystemError(platform, result, kSource);
-    }
+    ThrowIfFailed(
+        platform,
+        Registry::WriteRawValue(platform, RootKey::LocalMachine, IpConfigSupport::kIpv6AddressesKey,
+                                RegistryValueName(), data.data(),
+                                static_cast<uint32_t>(data.size()), platform::regtype::kBinary),
+        kSource);
 }
 
 void IPv6Address::RemoveIPFromRegistry() {
@@ -138,9 +133,7 @@ void IPv6Address::RemoveIPFromRegistry() {
         result = Registry::DeleteValue(platform, RootKey::LocalMachine,
                                        IpConfigSupport::kIpv6AddressesKey, name);
     }
-    if (result != platform::status::kSuccess) {
-        throw Registry::SystemError(platform, result, kSource);
-    }
+    ThrowIfFailed(platform, result, kSource);
 }
 
 }  // namespace vexav6

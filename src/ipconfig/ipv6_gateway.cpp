@@ -7,6 +7,7 @@
 #include "ipconfig/ip_config_support.h"
 #include "ipconfig/ipv6_support.h"
 #include "system/registry.h"
+#include "system/system_error.h"
 
 namespace vexav6 {
 
@@ -59,10 +60,7 @@ void IPv6Gateway::Add(bool persistent) {
     constexpr const char* kSource = "IPv6Gateway.Add";
     const Platform& platform = IpConfigSupport::OwnerPlatform(adapter_, kSource);
     if (adapter_->State()) {
-        const platform::Status result = platform.ipHelper.CreateIpForwardEntry2(row_);
-        if (result != platform::status::kSuccess) {
-            throw Registry::SystemError(platform, result, kSource);
-        }
+        ThrowIfFailed(platform, platform.ipHelper.CreateIpForwardEntry2(row_), kSource);
     }
     if (persistent) {
         AddGatewayInRegistry();
@@ -73,10 +71,7 @@ void IPv6Gateway::Remove(bool persistent) {
     constexpr const char* kSource = "IPv6Gateway.Remove";
     const Platform& platform = IpConfigSupport::OwnerPlatform(adapter_, kSource);
     if (adapter_->State()) {
-        const platform::Status result = platform.ipHelper.DeleteIpForwardEntry2(row_);
-        if (result != platform::status::kSuccess) {
-            throw Registry::SystemError(platform, result, kSource);
-        }
+        ThrowIfFailed(platform, platform.ipHelper.DeleteIpForwardEntry2(row_), kSource);
     }
     if (persistent) {
         RemoveGatewayFromRegistry();
@@ -99,12 +94,12 @@ void IPv6Gateway::AddGatewayInRegistry() {
     const Platform& platform = IpConfigSupport::OwnerPlatform(adapter_, kSource);
     const std::vector<uint8_t> data = RegistryValueData();
     Registry::CreateKey(platform, RootKey::LocalMachine, IpConfigSupport::kIpv6RoutesKey);
-    const platform::Status result = Registry::WriteRawValue(
-        platform, RootKey::LocalMachine, IpConfigSupport::kIpv6RoutesKey, RegistryValueName(),
-        data.data(), static_cast<uint32_t>(data.size()), platform::regtype::kBinary);
-    if (result != platform::status::kSuccess) {
-        throw Registry::SystemError(platform, result, kSource);
-    }
+    ThrowIfFailed(
+        platform,
+        Registry::WriteRawValue(platform, RootKey::LocalMachine, IpConfigSupport::kIpv6RoutesKey,
+                                RegistryValueName(), data.data(),
+                                static_cast<uint32_t>(data.size()), platform::regtype::kBinary),
+        kSource);
 }
 
 void IPv6Gateway::RemoveGatewayFromRegistry() {
@@ -123,9 +118,7 @@ void IPv6Gateway::RemoveGatewayFromRegistry() {
         result = Registry::DeleteValue(platform, RootKey::LocalMachine,
                                        IpConfigSupport::kIpv6RoutesKey, name);
     }
-    if (result != platform::status::kSuccess) {
-        throw Registry::SystemError(platform, result, kSource);
-    }
+    ThrowIfFailed(platform, result, kSource);
 }
 
 }  // namespace vexav6

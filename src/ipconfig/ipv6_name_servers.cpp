@@ -5,6 +5,7 @@
 #include "base/text.h"
 #include "ipconfig/ip_config_support.h"
 #include "system/registry.h"
+#include "system/system_error.h"
 
 namespace vexav6 {
 
@@ -65,13 +66,11 @@ void IPv6NameServers::WriteNameServers(const List& ipv6NameServers) {
     std::vector<std::string> servers(ipv6NameServers.begin(), ipv6NameServers.end());
     std::string value = text::Join(servers, ",");
     value += '\0';
-    const platform::Status result =
-        Registry::WriteStringValue(platform, platform::RootKey::LocalMachine,
-                                   IpConfigSupport::Ipv6InterfaceKey(netCfgInstanceId_),
-                                   "NameServer", value, platform::regtype::kSz);
-    if (result != platform::status::kSuccess) {
-        throw Registry::SystemError(platform, result, kSource);
-    }
+    ThrowIfFailed(platform,
+                  Registry::WriteStringValue(platform, platform::RootKey::LocalMachine,
+                                             IpConfigSupport::Ipv6InterfaceKey(netCfgInstanceId_),
+                                             "NameServer", value, platform::regtype::kSz),
+                  kSource);
     if (&ipv6NameServers != &list_) {
         list_ = ipv6NameServers;
     }

@@ -1,5 +1,6 @@
 #include "platform/registry_api.h"
 
+#include "base/text.h"
 #include "platform/root_key_names.h"
 
 namespace vexav6::platform {
@@ -21,7 +22,7 @@ std::string_view RootKeyName(RootKey root) {
 bool RootKeyFromName(std::string_view name, RootKey& root) {
     for (const RootKey candidate :
          {RootKey::ClassesRoot, RootKey::CurrentUser, RootKey::LocalMachine, RootKey::Users}) {
-        if (name == RootKeyName(candidate)) {
+        if (text::EqualsIgnoreCase(name, RootKeyName(candidate))) {
             root = candidate;
             return true;
         }

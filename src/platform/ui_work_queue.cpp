@@ -40,9 +40,4 @@ bool UiWorkQueue::WaitForWork(std::chrono::milliseconds timeout) {
     return posted_.wait_for(lock, timeout, [this] { return !items_.empty(); });
 }
 
-bool UiWorkQueue::HasWork() const {
-    const std::lock_guard lock(mutex_);
-    return !items_.empty();
-}
-
 }  // namespace vexav6::platform

@@ -27,8 +27,6 @@ class UiWorkQueue {
     // loop that has nothing else to wait for (a console front end, a test).
     bool WaitForWork(std::chrono::milliseconds timeout);
 
-    bool HasWork() const;
-
   private:
     mutable std::mutex mutex_;
     std::condition_variable posted_;

@@ -1,6 +1,7 @@
 #include "presets/ie_proxy.h"
 
 #include "system/registry.h"
+#include "system/system_error.h"
 
 namespace vexav6::IEProxy {
 
@@ -15,12 +16,10 @@ namespace status = platform::status;
 bool IsProxyEnabled(const Platform& platform) {
     uint32_t value = 0;
     uint32_t type = 0;
-    const platform::Status result =
-        Registry::ReadRawValue(platform, RootKey::CurrentUser, kInternetSettingsKey, "ProxyEnable",
-                               &value, sizeof value, type);
-    if (result != status::kSuccess) {
-        throw Registry::SystemError(platform, result, "IEProxy.IsProxyEnabled");
-    }
+    ThrowIfFailed(platform,
+                  Registry::ReadRawValue(platform, RootKey::CurrentUser, kInternetSettingsKey,
+                                         "ProxyEnable", &value, sizeof value, type),
+                  "IEProxy.IsProxyEnabled");
     return value == 1;
 }
 
@@ -38,20 +37,17 @@ void SetProxySettings(const Platform& platform, bool enabled, std::string_view s
     constexpr const char* kSource = "IEProxy.SetProxySettings";
     if (enabled) {
         const std::string text = std::string(server) + ":" + std::to_string(port);
-        const platform::Status result =
+        ThrowIfFailed(
+            platform,
             Registry::WriteStringValue(platform, RootKey::CurrentUser, kInternetSettingsKey,
-                                       "ProxyServer", text, regtype::kSz);
-        if (result != status::kSuccess) {
-            throw Registry::SystemError(platform, result, kSource);
-        }
+                                       "ProxyServer", text, regtype::kSz),
+            kSource);
     }
     const uint32_t value = enabled ? 1 : 0;
-    const platform::Status result =
-        Registry::WriteRawValue(platform, RootKey::CurrentUser, kInternetSettingsKey, "ProxyEnable",
-                                &value, sizeof value, regtype::kDword);
-    if (result != status::kSuccess) {
-        throw Registry::SystemError(platform, result, kSource);
-    }
+    ThrowIfFailed(platform,
+                  Registry::WriteRawValue(platform, RootKey::CurrentUser, kInternetSettingsKey,
+                                          "ProxyEnable", &value, sizeof value, regtype::kDword),
+                  kSource);
 }
 
 }  // namespace vexav6::IEProxy

@@ -179,12 +179,12 @@ std::shared_ptr<Preset> ConvertRecord(const LegacyPresetRecord& record) {
 
     if ((record.flags & flag::kMACAndNameServers) != 0) {
         if ((record.flags & flag::kRandomMAC) != 0) {
-            preset->SetMACAddress(macaction::kRandom);
+            preset->SetMACAddress(MacAction::Random);
         } else if (!record.customMACAddress.empty()) {
-            preset->SetMACAddress(macaction::kCustom);
+            preset->SetMACAddress(MacAction::Custom);
             preset->SetCustomMACAddress(record.customMACAddress);
         } else {
-            preset->SetMACAddress(macaction::kOriginal);
+            preset->SetMACAddress(MacAction::Original);
         }
     }
 

@@ -273,7 +273,8 @@ void Preset::WriteTo(MemoryStream& stream) const {
     constexpr const char* kSource = "Preset.WriteTo";
     // Everything that cannot be stored is refused before the first byte goes out, so a refused
     // record leaves no partial record in the stream.
-    if (macAddress_ < 0 || macAddress_ > std::numeric_limits<uint8_t>::max()) {
+    const auto macAction = static_cast<int32_t>(macAddress_);
+    if (macAction < 0 || macAction > std::numeric_limits<uint8_t>::max()) {
         throw Error::Overflow(kSource);
     }
     CheckList(ipv4Addresses_, kSource);
@@ -285,7 +286,7 @@ void Preset::WriteTo(MemoryStream& stream) const {
 
     stream.WriteByte(kRecordVersion);
     stream.WriteString(presetName_);
-    stream.WriteByte(static_cast<uint8_t>(macAddress_));
+    stream.WriteByte(static_cast<uint8_t>(macAction));
     stream.WriteString(customMACAddress_);
     stream.WriteBoolean(ipv4Selected_);
     stream.WriteBoolean(ipv4DHCPEnabled_);
@@ -337,7 +338,7 @@ void Preset::ReadFrom(MemoryStream& stream) {
     }
     Preset read;
     read.presetName_ = ReadText(stream);
-    read.macAddress_ = ReadByte(stream);
+    read.macAddress_ = static_cast<MacAction>(ReadByte(stream));
     // Taken as stored: the length rule of CustomMACAddress is for what users type.
     read.customMACAddress_ = ReadText(stream);
     read.ipv4Selected_ = ReadBoolean(stream);
@@ -385,18 +386,18 @@ void Preset::PopulateList(PropertyList& list) const {
 
     constexpr const char* kMAC = "MAC Address";
     switch (macAddress_) {
-        case macaction::kLeave:
+        case MacAction::Leave:
             break;
-        case macaction::kRandom:
+        case MacAction::Random:
             list.AddRow(kMAC, "Use Random");
             break;
-        case macaction::kOriginal:
+        case MacAction::Original:
             list.AddRow(kMAC, "Use Original");
             break;
-        case macaction::kCustom:
+        case MacAction::Custom:
             list.AddRow(kMAC, "Use Custom: " + customMACAddress_);
             break;
-        case macaction::kRandom02:
+        case MacAction::Random02:
             list.AddRow(kMAC, "Use Random (with 0x02 as first octet)");
             break;
         default:
@@ -516,18 +517,18 @@ void Preset::ApplySettings(AdapterInfo& adapter, const NICVendor* vendor,
 
     begin(ApplyStep::MACAddress);
     switch (macAddress_) {
-        case macaction::kLeave:
+        case MacAction::Leave:
             break;
-        case macaction::kRandom:
+        case MacAction::Random:
             adapter.ChangeNetworkAddress(RandomMACAddress(vendor));
             break;
-        case macaction::kOriginal:
+        case MacAction::Original:
             adapter.ChangeNetworkAddress("");
             break;
-        case macaction::kCustom:
+        case MacAction::Custom:
             adapter.ChangeNetworkAddress(customMACAddress_);
             break;
-        case macaction::kRandom02:
+        case MacAction::Random02:
             adapter.ChangeNetworkAddress("02" + RandomMACAddress(vendor).substr(2));
             break;
         default:
@@ -586,22 +587,22 @@ int32_t Preset::IsThisSet(AdapterInfo& adapter) const {
     const std::string& active = adapter.ActiveNetworkAddress();
     const std::string& original = adapter.OriginalNetworkAddress();
     switch (macAddress_) {
-        case macaction::kLeave:
+        case MacAction::Leave:
             score = 1;
             break;
-        case macaction::kRandom:
+        case MacAction::Random:
             if (!changed) {
                 return 0;
             }
             score = 2;
             break;
-        case macaction::kOriginal:
+        case MacAction::Original:
             if (original.empty() ? changed : active != original) {
                 return 0;
             }
             score = 4;
             break;
-        case macaction::kCustom:
+        case MacAction::Custom:
             // The active address is shown in upper case; a custom address may have been typed in
             // lower case and still be the one in force.
             if (!text::EqualsIgnoreCase(active, customMACAddress_)) {
@@ -609,7 +610,7 @@ int32_t Preset::IsThisSet(AdapterInfo& adapter) const {
             }
             score = 4;
             break;
-        case macaction::kRandom02:
+        case MacAction::Random02:
             if (!changed || !active.starts_with("02")) {
                 return 0;
             }

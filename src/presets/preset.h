@@ -40,14 +40,16 @@ void AddIPv6Gateway(IPv6GatewayList& list, std::span<const uint8_t> nextHop, int
 void AddNameServer(NameServerList& list, const std::string& server);
 }  // namespace PresetLists
 
-// Values of Preset::MACAddress.
-namespace macaction {
-inline constexpr int32_t kLeave = 0;
-inline constexpr int32_t kRandom = 1;
-inline constexpr int32_t kOriginal = 2;
-inline constexpr int32_t kCustom = 3;
-inline constexpr int32_t kRandom02 = 4;
-}  // namespace macaction
+// What applying a preset does with the MAC address (Preset::MACAddress). The preset file stores the
+// number in one byte; a number read from a file that is none of these is kept as it is (applying it
+// fails, and the preset's description says "Invalid type").
+enum class MacAction : int32_t {
+    Leave = 0,
+    Random = 1,  // a random address of a random vendor
+    Original = 2,
+    Custom = 3,
+    Random02 = 4,  // a random address with 02 as first octet
+};
 
 // The steps of Preset::ApplyPreset, in the order they run.
 enum class ApplyStep {
@@ -74,9 +76,9 @@ class Preset {
   public:
     const std::string& PresetName() const { return presetName_; }
     void SetPresetName(std::string value) { presetName_ = std::move(value); }
-    // One of macaction; stored in one byte, so only 0 to 255 can be saved.
-    int32_t MACAddress() const { return macAddress_; }
-    void SetMACAddress(int32_t value) { macAddress_ = value; }
+    // Stored in one byte, so only the numbers 0 to 255 can be saved.
+    MacAction MACAddress() const { return macAddress_; }
+    void SetMACAddress(MacAction value) { macAddress_ = value; }
 
     bool IPv4Selected() const { return ipv4Selected_; }
     void SetIPv4Selected(bool value) { ipv4Selected_ = value; }
@@ -153,7 +155,7 @@ class Preset {
                        const ApplyProgress& progress) const;
 
     std::string presetName_;
-    int32_t macAddress_ = 0;
+    MacAction macAddress_ = MacAction::Leave;
     bool ipv4Selected_ = false;
     bool ipv4DHCPEnabled_ = false;
     std::optional<IPv4AddressList> ipv4Addresses_;

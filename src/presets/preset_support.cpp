@@ -79,12 +79,12 @@ void WritePresets(MemoryStream& stream, const std::optional<PresetCollection>& p
 }
 
 bool SavePresetFile(std::string_view path, const std::optional<PresetCollection>& presets,
-                    bool ThrowError) {
+                    bool ThrowError, Path::Disk& disk) {
     try {
         MemoryStream stream;
         stream.Init(1024);
         WritePresets(stream, presets);
-        return Path::WriteAllBytes(path, stream.ToArray(), ThrowError);
+        return Path::WriteAllBytes(path, stream.ToArray(), ThrowError, disk);
     } catch (const Error&) {
         if (ThrowError) {
             throw;

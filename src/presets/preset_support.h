@@ -5,6 +5,7 @@
 
 #include "presets/preset.h"
 #include "system/memory_stream.h"
+#include "system/path.h"
 
 // Preset files (".kpf"): a version byte (1), a 16-bit preset count, then one preset record per
 // preset in collection order; nothing else.
@@ -25,6 +26,6 @@ void WritePresets(MemoryStream& stream, const std::optional<PresetCollection>& p
 // file as it was and no partial file behind. With `ThrowError` every failure is raised; without,
 // the result says whether the file was saved.
 bool SavePresetFile(std::string_view path, const std::optional<PresetCollection>& presets,
-                    bool ThrowError);
+                    bool ThrowError, Path::Disk& disk = Path::SystemDisk());
 
 }  // namespace vexav6::PresetSupport

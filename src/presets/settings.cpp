@@ -90,7 +90,7 @@ void Settings::LoadDefault() {
     automaticUpdates_ = std::make_unique<vexav6::AutomaticUpdates>(platform_);
 }
 
-void Settings::SaveSettings() const {
+void Settings::SaveSettings(Path::Disk& disk) const {
     if (!automaticUpdates_) {
         return;
     }
@@ -105,7 +105,7 @@ void Settings::SaveSettings() const {
         stream.WriteBoolean(ShowSpeedInKBytes);
         automaticUpdates_->WriteTo(stream);
         const std::vector<uint8_t> bytes = stream.ToArray();
-        Path::WriteAllBytes(filePath_, bytes, false);
+        Path::WriteAllBytes(filePath_, bytes, false, disk);
     } catch (...) {
         // The program is closing; a settings file that could not be written keeps its old content.
     }

@@ -6,6 +6,7 @@
 #include <string_view>
 
 #include "platform/platform.h"
+#include "system/path.h"
 #include "updates/automatic_updates.h"
 
 namespace vexav6 {
@@ -38,7 +39,7 @@ class Settings {
     // Writes the file at FilePath (version 2), replacing the old one only once the new one is
     // complete. Never reports a failure. An object that holds no settings (a load was refused
     // before any succeeded) writes nothing, so that the file it could not read stays as it is.
-    void SaveSettings() const;
+    void SaveSettings(Path::Disk& disk = Path::SystemDisk()) const;
 
     // Writing starts or stops the periodic update check.
     bool AutomaticUpdatesEnabled() const { return automaticUpdatesEnabled_; }

@@ -17,8 +17,7 @@ using platform::MessageBoxIcon;
 
 int Main(const Platform& platform, WindowModeHost& windowMode) {
     try {
-        const double version = WinVer::GetWindowsVersion(platform);
-        if (version < 5.0) {
+        if (!WinVer::IsWindows2000OrLater(platform)) {
             // Only the version number decides; the text names the service pack all the same.
             platform.ui.MessageBox(
                 "Operating system version not supported. Minimum supported operating system is "
@@ -31,7 +30,7 @@ int Main(const Platform& platform, WindowModeHost& windowMode) {
         const std::string rawCommandLine = platform.system.GetCommandLineTail();
         const std::string cmd = text::Trim(rawCommandLine);
         const bool commandLineMode = !IsWindowModeCommandLine(cmd) || !windowMode.HasWindowMode();
-        if (version >= 6.0 && !platform.system.IsUserAnAdmin()) {
+        if (WinVer::IsVistaOrLater(platform) && !platform.system.IsUserAnAdmin()) {
             // Changing adapters needs administrator rights: start again elevated with the command
             // line exactly as it came. A command line waits for the elevated copy and ends with
             // its exit status, so that a script learns what happened; a window-mode start ends

@@ -141,18 +141,20 @@ std::shared_ptr<Preset> FindNamedPreset(const Platform& platform, const CommandS
 // cannot change.
 void CheckBeforeChanging(const CommandState& state, const Preset& preset,
                          const AdapterInfo& adapter) {
-    const int32_t action = preset.MACAddress();
-    if (action < macaction::kLeave || action > macaction::kRandom02) {
+    const MacAction action = preset.MACAddress();
+    const auto number = static_cast<int32_t>(action);
+    if (number < static_cast<int32_t>(MacAction::Leave) ||
+        number > static_cast<int32_t>(MacAction::Random02)) {
         throw Error(errnum::kOwnCheck, "",
                     "Preset '" + preset.PresetName() + "' has an unknown MAC address setting (" +
-                        std::to_string(action) + ").");
+                        std::to_string(number) + ").");
     }
-    if (action == macaction::kCustom) {
+    if (action == MacAction::Custom) {
         if (const auto problem = AdapterInfo::NetworkAddressProblem(preset.CustomMACAddress())) {
             throw Error(errnum::kOwnCheck, "", *problem);
         }
     }
-    if (adapter.IsNetworkBridge() && (state.resetOriginal || action != macaction::kLeave)) {
+    if (adapter.IsNetworkBridge() && (state.resetOriginal || action != MacAction::Leave)) {
         throw Error(errnum::kOwnCheck, "", AdapterInfo::kNetworkBridgeMessage);
     }
 }
@@ -208,7 +210,7 @@ MacOutcome RunAdapterSteps(const Platform& platform, const CommandState& state,
         }
         throw;
     }
-    if (preset.MACAddress() != macaction::kLeave) {
+    if (preset.MACAddress() != MacAction::Leave) {
         outcome.changed = true;
         outcome.address = adapter.ChangedNetworkAddress();
     }

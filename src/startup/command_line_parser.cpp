@@ -82,7 +82,7 @@ class Reader {
         } else if (word == "m" || word == "nm") {
             std::string address = CustomAddressText(token);
             Preset& preset = WorkingPreset();
-            preset.SetMACAddress(macaction::kCustom);
+            preset.SetMACAddress(MacAction::Custom);
             preset.SetCustomMACAddress(address);
             if (word == "nm") {
                 SetTemporaryRestart();
@@ -90,7 +90,7 @@ class Reader {
         } else if (word == "r" || word == "nr" || word == "r02" || word == "nr02") {
             NoArgument(token);
             const bool with02 = word.ends_with("02");
-            WorkingPreset().SetMACAddress(with02 ? macaction::kRandom02 : macaction::kRandom);
+            WorkingPreset().SetMACAddress(with02 ? MacAction::Random02 : MacAction::Random);
             state_.vendorDatabaseNeeded = true;
             if (word.starts_with("n")) {
                 SetTemporaryRestart();

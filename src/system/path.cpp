@@ -1,62 +1,65 @@
 #include "system/path.h"
 
-#include <fcntl.h>
-#include <sys/stat.h>
-#include <sys/types.h>
-
 #include <algorithm>
 #include <atomic>
 #include <cerrno>
 #include <chrono>
+#include <cstdio>
 #include <filesystem>
 #include <limits>
 #include <system_error>
 #include <thread>
 #include <utility>
 
-#ifdef _WIN32
-#include <io.h>
-#include <process.h>
-#else
-#include <unistd.h>
-#endif
-
 #include "base/error.h"
 #include "base/ole_date.h"
 #include "base/text.h"
-#include "system/path_fault_injection.h"
 
 namespace vexav6::Path {
 namespace {
 
 namespace fs = std::filesystem;
 
-#ifdef _WIN32
-constexpr char kOtherSeparator = '/';
-#else
-constexpr char kOtherSeparator = '\\';
-#endif
+constexpr char kOtherSeparator = kSeparator == '/' ? '\\' : '/';
 
-// The text form of a path turned into the file system's form: UTF-16 on Windows, the bytes as
-// they are elsewhere. Windows stops at MAX_PATH (260) characters unless a full drive path carries
-// the long-path prefix "\\?\", which also turns off the system's own clean-up of "." and ".."
-// and of "/"; so only long drive paths get it, cleaned up here. Short paths, relative paths and
-// UNC paths (which begin with two backslashes) go to the system as they are.
-fs::path ToFsPath(std::string_view path) {
-#ifdef _WIN32
-    const std::u16string utf16 = text::Utf8ToUtf16(path);
-    std::wstring wide(utf16.begin(), utf16.end());
-    std::replace(wide.begin(), wide.end(), L'/', L'\\');
-    constexpr size_t kMaxPath = 260;
-    const bool drivePath = wide.size() > 2 && wide[1] == L':' && wide[2] == L'\\';
-    if (wide.size() >= kMaxPath && drivePath) {
-        wide = L"\\\\?\\" + fs::path(wide).lexically_normal().wstring();
-    }
-    return fs::path(wide);
-#else
-    return fs::path(std::string(path));
-#endif
-}
+// --- What each platform's file code supplies (path_win32.inc, path_posix.inc, at the end) ---
+
+// The text form of a path turned into the file system's form.
+fs::path ToFsPath(std::string_view path);
+int CurrentProcessId();
+// Gives a new file the permissions of the one it replaces (where the system has them).
+void KeepPermissions(const fs::path& file, fs::perms permissions);
+
+// One open C-library file descriptor, closed when it goes. Each step answers 0 or the C library's
+// error value.
+class FileDescriptor {
+  public:
+    FileDescriptor() = default;
+    ~FileDescriptor() { Close(); }
+    FileDescriptor(const FileDescriptor&) = delete;
+    FileDescriptor& operator=(const FileDescriptor&) = delete;
+
+    int OpenForReading(const fs::path& path);
+    // Creates a file that must not exist yet, for writing (EEXIST when it exists).
+    int CreateNew(const fs::path& path);
+    // The file's length, or -1 with errno set; `isFolder` tells whether it is a folder.
+    int64_t Length(bool& isFolder) const;
+    int Seek(int64_t offset);
+    // Reads exactly `size` bytes: 0, EOF when the file ends first, or the error value.
+    int ReadExactly(uint8_t* data, size_t size);
+    // Writes all of `size` bytes through `disk`.
+    int WriteAll(Disk& disk, const uint8_t* data, size_t size);
+    // Makes the system put the data on the disk before the file replaces the previous one, so a
+    // power failure right after a save cannot leave an empty file in its place.
+    int Flush();
+    int Close();
+
+  private:
+    static constexpr size_t kChunk = 1 << 20;
+    int fd_ = -1;
+};
+
+// --- Portable ---
 
 bool IsExistingFile(const fs::path& path) {
     std::error_code ec;
@@ -112,142 +115,6 @@ int ErrnoOf(const std::error_code& ec) {
     return condition.category() == std::generic_category() ? condition.value() : EIO;
 }
 
-// One open C-library file descriptor, closed when it goes.
-class FileDescriptor {
-  public:
-    FileDescriptor() = default;
-    ~FileDescriptor() { Close(); }
-    FileDescriptor(const FileDescriptor&) = delete;
-    FileDescriptor& operator=(const FileDescriptor&) = delete;
-
-    // Opens for reading: 0 or the errno value.
-    int OpenForReading(const fs::path& path) {
-#ifdef _WIN32
-        fd_ = ::_wopen(path.c_str(), _O_RDONLY | _O_BINARY | _O_NOINHERIT);
-#else
-        fd_ = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
-#endif
-        return fd_ < 0 ? errno : 0;
-    }
-    // Creates a file that must not exist yet, for writing: 0 or the errno value (EEXIST when it
-    // exists).
-    int CreateNew(const fs::path& path) {
-#ifdef _WIN32
-        fd_ = ::_wopen(path.c_str(), _O_WRONLY | _O_CREAT | _O_EXCL | _O_BINARY | _O_NOINHERIT,
-                       _S_IREAD | _S_IWRITE);
-#else
-        fd_ = ::open(path.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
-#endif
-        return fd_ < 0 ? errno : 0;
-    }
-
-    // The file's length, or -1 with errno set; `isFolder` tells whether it is a folder.
-    int64_t Length(bool& isFolder) const {
-#ifdef _WIN32
-        struct _stati64 info {};
-        if (::_fstati64(fd_, &info) != 0) {
-            return -1;
-        }
-#else
-        struct stat info {};
-        if (::fstat(fd_, &info) != 0) {
-            return -1;
-        }
-#endif
-        isFolder = (info.st_mode & S_IFMT) == S_IFDIR;
-        return static_cast<int64_t>(info.st_size);
-    }
-
-    int Seek(int64_t offset) {
-#ifdef _WIN32
-        return ::_lseeki64(fd_, offset, SEEK_SET) < 0 ? errno : 0;
-#else
-        return ::lseek(fd_, static_cast<off_t>(offset), SEEK_SET) < 0 ? errno : 0;
-#endif
-    }
-
-    // Reads exactly `size` bytes: 0, EOF when the file ends first, or the errno value.
-    int ReadExactly(uint8_t* data, size_t size) {
-        while (size > 0) {
-            const unsigned piece = static_cast<unsigned>(std::min<size_t>(size, kChunk));
-#ifdef _WIN32
-            const int got = ::_read(fd_, data, piece);
-#else
-            const ssize_t got = ::read(fd_, data, piece);
-#endif
-            if (got < 0) {
-                if (errno == EINTR) {
-                    continue;
-                }
-                return errno;
-            }
-            if (got == 0) {
-                return EOF;
-            }
-            data += got;
-            size -= static_cast<size_t>(got);
-        }
-        return 0;
-    }
-
-    // Writes all of `size` bytes: 0 or the errno value.
-    int WriteAll(const uint8_t* data, size_t size, size_t failAfter, int failWith) {
-        size_t written = 0;
-        while (written < size) {
-            size_t piece = std::min<size_t>(size - written, kChunk);
-            if (failWith != 0) {
-                if (written >= failAfter) {
-                    return failWith;
-                }
-                piece = std::min(piece, failAfter - written);
-            }
-#ifdef _WIN32
-            const int put = ::_write(fd_, data + written, static_cast<unsigned>(piece));
-#else
-            const ssize_t put = ::write(fd_, data + written, piece);
-#endif
-            if (put < 0) {
-                if (errno == EINTR) {
-                    continue;
-                }
-                return errno;
-            }
-            if (put == 0) {
-                return ENOSPC;
-            }
-            written += static_cast<size_t>(put);
-        }
-        return failWith;
-    }
-
-    // Makes the system put the data on the disk before the file replaces the previous one, so a
-    // power failure right after a save cannot leave an empty file in its place.
-    int Flush() {
-#ifdef _WIN32
-        return ::_commit(fd_) != 0 ? errno : 0;
-#else
-        return ::fsync(fd_) != 0 ? errno : 0;
-#endif
-    }
-
-    int Close() {
-        if (fd_ < 0) {
-            return 0;
-        }
-#ifdef _WIN32
-        const int result = ::_close(fd_);
-#else
-        const int result = ::close(fd_);
-#endif
-        fd_ = -1;
-        return result != 0 ? errno : 0;
-    }
-
-  private:
-    static constexpr size_t kChunk = 1 << 20;
-    int fd_ = -1;
-};
-
 // The counter of MakeTempFileName: 1 .. 100000, then 1 again.
 std::atomic<int32_t> tempNameCounter{0};
 
@@ -260,32 +127,35 @@ int32_t NextTempNameCounter() {
     return next;
 }
 
-// The failure a test asked the next write to meet (see path_fault_injection.h).
-struct InjectedWriteFailure {
-    size_t after = 0;
-    int errnoValue = 0;
-};
-InjectedWriteFailure injectedWriteFailure;
-
 std::string TwoDigits(int value) {
     return std::string(1, static_cast<char>('0' + value / 10 % 10)) +
            static_cast<char>('0' + value % 10);
 }
 
-int CurrentProcessId() {
-#ifdef _WIN32
-    return ::_getpid();
-#else
-    return static_cast<int>(::getpid());
-#endif
+int FileDescriptor::WriteAll(Disk& disk, const uint8_t* data, size_t size) {
+    size_t written = 0;
+    while (written < size) {
+        int error = 0;
+        const int64_t put =
+            disk.Write(fd_, data + written, std::min<size_t>(size - written, kChunk), error);
+        if (put < 0) {
+            if (error == EINTR) {
+                continue;
+            }
+            return error;
+        }
+        if (put == 0) {
+            return ENOSPC;
+        }
+        written += static_cast<size_t>(put);
+    }
+    return 0;
 }
 
 // Writes `bytes` to a new temporary file beside `target` and moves it over the target once all
 // is written: 0 or the errno value of the step that failed. On failure the temporary file is
 // gone and the target is as it was.
-int WriteReplacing(const fs::path& target, std::span<const uint8_t> bytes) {
-    const InjectedWriteFailure failure = std::exchange(injectedWriteFailure, {});
-
+int WriteReplacing(const fs::path& target, std::span<const uint8_t> bytes, Disk& disk) {
     std::error_code ec;
     const fs::file_status targetStatus = fs::status(target, ec);
     const bool targetExists = !ec && fs::exists(targetStatus);
@@ -315,7 +185,7 @@ int WriteReplacing(const fs::path& target, std::span<const uint8_t> bytes) {
         return status;
     }
 
-    status = file.WriteAll(bytes.data(), bytes.size(), failure.after, failure.errnoValue);
+    status = file.WriteAll(disk, bytes.data(), bytes.size());
     if (status == 0) {
         status = file.Flush();
     }
@@ -323,12 +193,10 @@ int WriteReplacing(const fs::path& target, std::span<const uint8_t> bytes) {
     if (status == 0) {
         status = closeStatus;
     }
-#ifndef _WIN32
     if (status == 0 && targetExists) {
         // The new file keeps who may read the old one (a private file stays private).
-        fs::permissions(temp, targetStatus.permissions(), ec);
+        KeepPermissions(temp, targetStatus.permissions());
     }
-#endif
     if (status == 0) {
         fs::rename(temp, target, ec);
         if (ec) {
@@ -405,8 +273,9 @@ std::string GetFileName(std::string_view path) {
     return std::string(last == std::string_view::npos ? path : path.substr(last + 1));
 }
 
-bool WriteAllBytes(std::string_view path, std::span<const uint8_t> bytes, bool raiseErrors) {
-    const int status = WriteReplacing(ToFsPath(path), bytes);
+bool WriteAllBytes(std::string_view path, std::span<const uint8_t> bytes, bool raiseErrors,
+                   Disk& disk) {
+    const int status = WriteReplacing(ToFsPath(path), bytes, disk);
     if (status == 0) {
         return true;
     }
@@ -459,16 +328,11 @@ bool ReadAllBytes(std::string_view path, std::vector<uint8_t>& bytes, int32_t of
     return false;
 }
 
-namespace faults {
-
-void FailNextWriteAfter(size_t bytes, int errnoValue) {
-    injectedWriteFailure = InjectedWriteFailure{bytes, errnoValue};
-}
-
-void ClearWriteFailure() {
-    injectedWriteFailure = {};
-}
-
-}  // namespace faults
-
 }  // namespace vexav6::Path
+
+// The file code of each platform.
+#ifdef _WIN32
+#include "system/path_win32.inc"
+#else
+#include "system/path_posix.inc"
+#endif

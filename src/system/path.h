@@ -21,6 +21,19 @@ inline constexpr char kSeparator = '\\';
 inline constexpr char kSeparator = '/';
 #endif
 
+// Where whole-file writes put their bytes. The program writes to the system's files; a test hands
+// WriteAllBytes a disk of its own to make a write fail part-way, as a full disk or a pulled USB
+// stick would.
+class Disk {
+  public:
+    virtual ~Disk() = default;
+    // Writes up to `size` bytes to the open file `fd` (a C-library file descriptor): the count
+    // written, or -1 with the C library's error value in `error`.
+    virtual int64_t Write(int fd, const uint8_t* data, size_t size, int& error) = 0;
+};
+// The system's own disk.
+Disk& SystemDisk();
+
 // The user's temp folder, ending in the path separator. The system back-end asks the system once
 // and keeps the answer, so these are the same for the whole run.
 std::string GetTempFolder(const Platform& platform);
@@ -48,7 +61,8 @@ std::string GetFileName(std::string_view path);
 // file: the bytes go to a temporary file in the same folder that replaces the target only once it
 // is complete. A read-only target is refused. On failure: false, or the error raised (75
 // path/file access, 76 path not found, 70 permission denied, 61 disk full) when `raiseErrors`.
-bool WriteAllBytes(std::string_view path, std::span<const uint8_t> bytes, bool raiseErrors);
+bool WriteAllBytes(std::string_view path, std::span<const uint8_t> bytes, bool raiseErrors,
+                   Disk& disk = SystemDisk());
 // Reads `count` bytes from `offset` (offset <= 0: from the start; count <= 0: to the end).
 // Reading zero bytes fails (9), and so does asking for more bytes than the file holds after
 // `offset` (62). On failure `bytes` is left empty and the result is false, or the error is

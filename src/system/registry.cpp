@@ -294,9 +294,4 @@ std::string GetSystemErrorMessage(const Platform& platform, Status code) {
     return message;
 }
 
-Error SystemError(const Platform& platform, Status code, std::string source) {
-    return Error(static_cast<int32_t>(code), std::move(source),
-                 GetSystemErrorMessage(platform, code));
-}
-
 }  // namespace vexav6::Registry

@@ -13,7 +13,7 @@
 // closes the key again (also when it fails), and answers the Win32 status code of the first step
 // that failed, 0 on success. Out-arguments are left as they were when an operation fails, so a
 // caller can tell an absent value (status 2) from an empty one. Raising errors is left to the
-// callers, mostly through SystemError.
+// callers, mostly through ThrowIfFailed (system/system_error.h).
 //
 // Key paths are relative to the root, "\" between components, no leading or trailing "\". Value
 // types are the Win32 codes of platform::regtype; the writes store the type they are given and the
@@ -79,9 +79,5 @@ Status DeleteKeyTree(const Platform& platform, RootKey root, std::string_view ke
 // The system's text for a status code without its closing line break: "" for 0, "Unknown,
 // function call failed." when the system has no text for the code.
 std::string GetSystemErrorMessage(const Platform& platform, Status code);
-
-// The error a caller raises for a failed platform call: the status as number, the system's text
-// as description.
-Error SystemError(const Platform& platform, Status code, std::string source);
 
 }  // namespace vexav6::Registry

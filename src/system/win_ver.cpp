@@ -14,4 +14,16 @@ double GetWindowsVersion(const Platform& platform) {
     return std::stod(std::to_string(version.major) + "." + std::to_string(version.minor));
 }
 
+bool IsWindows2000OrLater(const Platform& platform) {
+    return GetWindowsVersion(platform) >= 5.0;
+}
+
+bool IsXPOrLater(const Platform& platform) {
+    return GetWindowsVersion(platform) >= 5.1;
+}
+
+bool IsVistaOrLater(const Platform& platform) {
+    return GetWindowsVersion(platform) >= 6.0;
+}
+
 }  // namespace vexav6::WinVer

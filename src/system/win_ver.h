@@ -12,4 +12,9 @@ platform::OsVersionInfo DetectWindowsVersion(const Platform& platform);
 // for Windows 7, 10 for Windows 10 and 11. Callers compare it with >= against 5, 5.1, 6 and so on.
 double GetWindowsVersion(const Platform& platform);
 
+// The comparisons the program makes, by name: GetWindowsVersion() >= 5, >= 5.1 and >= 6.
+bool IsWindows2000OrLater(const Platform& platform);
+bool IsXPOrLater(const Platform& platform);
+bool IsVistaOrLater(const Platform& platform);
+
 }  // namespace vexav6::WinVer

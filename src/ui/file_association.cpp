@@ -8,6 +8,7 @@
 #include "startup/application.h"
 #include "system/path.h"
 #include "system/registry.h"
+#include "system/system_error.h"
 
 namespace vexav6::ui::FileAssociation {
 namespace {
@@ -19,13 +20,7 @@ using platform::RootKey;
 using platform::Status;
 
 constexpr RootKey kRoot = RootKey::ClassesRoot;
-constexpr Status kNotFound = 2;
-
-void Check(const Platform& platform, Status result) {
-    if (result != platform::status::kSuccess) {
-        throw Registry::SystemError(platform, result, kErrorSource);
-    }
-}
+constexpr Status kNotFound = platform::status::kFileNotFound;
 
 // Deletes a key with everything below it. A key that is not there is already what the caller
 // wants: the first association of all finds none of them.
@@ -48,8 +43,8 @@ void DeleteKey(const Platform& platform, const std::string& path) {
             platform.registry.CloseKey(key);
             for (const std::string& subkey : subkeys) {
                 result = Registry::DeleteKeyTree(platform, kRoot, path + "\\" + subkey);
-                if (result != platform::status::kSuccess && result != kNotFound) {
-                    Check(platform, result);
+                if (result != kNotFound) {
+                    ThrowIfFailed(platform, result, kErrorSource);
                 }
             }
             platform::KeyHandle root = 0;
@@ -61,14 +56,16 @@ void DeleteKey(const Platform& platform, const std::string& path) {
         }
     }
     if (result != kNotFound) {
-        Check(platform, result);
+        ThrowIfFailed(platform, result, kErrorSource);
     }
 }
 
 void WriteDefault(const Platform& platform, const std::string& path, const std::string& value) {
-    Check(platform, Registry::CreateKey(platform, kRoot, path));
-    Check(platform,
-          Registry::WriteStringValue(platform, kRoot, path, "", value, platform::regtype::kSz));
+    ThrowIfFailed(platform, Registry::CreateKey(platform, kRoot, path), kErrorSource);
+    ThrowIfFailed(
+        platform,
+        Registry::WriteStringValue(platform, kRoot, path, "", value, platform::regtype::kSz),
+        kErrorSource);
 }
 
 }  // namespace

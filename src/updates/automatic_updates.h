@@ -58,7 +58,6 @@ class AutomaticUpdates {
     void ManuallyUpdate();
 
     OleDate LastModified() const { return lastModified_; }
-    void SetLastModified(OleDate value) { lastModified_ = value; }
     OleDate NextCheckDate() const { return nextCheckDate_; }
     void SetNextCheckDate(OleDate value) { nextCheckDate_ = value; }
     int16_t CheckIntervalDays() const { return checkIntervalDays_; }

@@ -165,7 +165,7 @@ TEST_F(ProgramTest, ARandomAddressWith02IsKeptOnlyUntilTheNextRestart) {
 TEST_F(ProgramTest, AppliesAPresetByNameFromAFile) {
     auto preset = std::make_shared<Preset>();
     preset->SetPresetName("Café");
-    preset->SetMACAddress(macaction::kCustom);
+    preset->SetMACAddress(MacAction::Custom);
     preset->SetCustomMACAddress("02:00:5E:10:20:30");
     preset->SetIPv4Selected(true);
     preset->SetIPv4NameServers(NameServerList());

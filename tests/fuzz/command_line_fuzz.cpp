@@ -52,7 +52,7 @@ const std::set<std::string>& ProgramFiles() {
         presets->Add(home, "Home");
         auto office = std::make_shared<Preset>();
         office->SetPresetName("Office");
-        office->SetMACAddress(macaction::kRandom02);
+        office->SetMACAddress(MacAction::Random02);
         office->SetIPv4Selected(true);
         IPv4AddressList addresses;
         PresetLists::AddIPv4Address(addresses, "10.20.0.7", "255.255.0.0");

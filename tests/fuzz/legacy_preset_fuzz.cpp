@@ -40,11 +40,10 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     for (const std::shared_ptr<Preset>& preset : presets) {
         Check(!preset->PresetName().empty(), "a legacy record without a name was converted");
         Check(!preset->IPv6Selected(), "a converted legacy preset has IPv6 settings");
-        Check(
-            preset->MACAddress() >= macaction::kLeave && preset->MACAddress() <= macaction::kCustom,
-            "a converted legacy preset has MAC address action " +
-                std::to_string(preset->MACAddress()));
-        Check(preset->MACAddress() != macaction::kCustom ||
+        Check(preset->MACAddress() >= MacAction::Leave && preset->MACAddress() <= MacAction::Custom,
+              "a converted legacy preset has MAC address action " +
+                  std::to_string(static_cast<int32_t>(preset->MACAddress())));
+        Check(preset->MACAddress() != MacAction::Custom ||
                   text::Utf8ToUtf16(preset->CustomMACAddress()).size() == 17,
               "a converted custom MAC address is not 17 characters long");
     }

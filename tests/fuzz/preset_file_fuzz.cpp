@@ -55,7 +55,7 @@ void CheckFile(std::span<const uint8_t> data) {
 Preset Resident() {
     Preset preset;
     preset.SetPresetName("Resident");
-    preset.SetMACAddress(macaction::kCustom);
+    preset.SetMACAddress(MacAction::Custom);
     preset.SetCustomMACAddress("02:11:22:33:44:55");
     preset.SetIPv4Selected(true);
     NameServerList servers;

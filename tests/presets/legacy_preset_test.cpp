@@ -72,13 +72,13 @@ TEST(LegacyPresetFile, ConvertsVersionOneRecords) {
 
     // 0x20 without 0x04 and without a MAC: the original address; DHCP: no lists at all.
     const Preset& d = *presets.Item("Dhcp");
-    EXPECT_EQ(d.MACAddress(), macaction::kOriginal);
+    EXPECT_EQ(d.MACAddress(), MacAction::Original);
     EXPECT_TRUE(d.IPv4Selected() && d.IPv4DHCPEnabled());
     EXPECT_FALSE(d.IPv4NameServers() || d.IPv4Addresses() || d.IPv6Selected() ||
                  d.IEProxySelected());
 
     const Preset& f = *presets.Item(2);
-    EXPECT_EQ(f.MACAddress(), macaction::kCustom);
+    EXPECT_EQ(f.MACAddress(), MacAction::Custom);
     EXPECT_EQ(f.CustomMACAddress(), "02-aa-bb-cc-dd-ee");
     EXPECT_TRUE(f.IPv4Selected() && !f.IPv4DHCPEnabled());
     ASSERT_EQ(f.IPv4Addresses()->Count(), 2);
@@ -103,7 +103,7 @@ TEST(LegacyPresetFile, ConvertsVersionZeroRecords) {
     ASSERT_EQ(presets.Count(), 1);
     const Preset& p = *presets.Item(1);
     EXPECT_EQ(p.PresetName(), "Old \xC3\xA9t\xC3\xA9");
-    EXPECT_EQ(p.MACAddress(), macaction::kRandom);
+    EXPECT_EQ(p.MACAddress(), MacAction::Random);
     // "0.0.0.0" (or an empty text) first means "none": present and empty lists.
     EXPECT_EQ(p.IPv4Addresses()->Count() + p.IPv4Gateways()->Count() + p.IPv4NameServers()->Count(),
               0);
@@ -115,7 +115,7 @@ TEST(LegacyPresetFile, ConvertsVersionZeroRecords) {
     plain.servers = {"1.1.1.1"};
     const PresetCollection plainPresets = Read(File(0, 1, {plain}));
     const Preset& q = *plainPresets.Item(1);
-    EXPECT_EQ(q.MACAddress(), macaction::kLeave);
+    EXPECT_EQ(q.MACAddress(), MacAction::Leave);
     EXPECT_FALSE(q.IPv4Selected() || q.IPv4NameServers());
 
     // Arrays never given a size have no dimensions; a header alone holds one unfilled record.

@@ -56,7 +56,7 @@ NameServerList Servers(const std::vector<std::string>& entries) {
     return list;
 }
 
-Preset MACPreset(int32_t action, const std::string& custom = "") {
+Preset MACPreset(MacAction action, const std::string& custom = "") {
     Preset p;
     p.SetMACAddress(action);
     p.SetCustomMACAddress(custom);
@@ -97,18 +97,18 @@ class PresetApplyTest : public AdapterMachineTest {
 
 TEST_F(PresetApplyTest, TheMACPartDecidesWhetherThereIsAMatch) {
     EXPECT_EQ(Preset().IsThisSet(*adapter), 3);  // nothing selected: one for each part
-    EXPECT_EQ(MACPreset(macaction::kRandom).IsThisSet(*adapter), 0);
-    EXPECT_EQ(MACPreset(macaction::kOriginal).IsThisSet(*adapter), 6);
-    EXPECT_EQ(MACPreset(macaction::kRandom02).IsThisSet(*adapter), 0);
+    EXPECT_EQ(MACPreset(MacAction::Random).IsThisSet(*adapter), 0);
+    EXPECT_EQ(MACPreset(MacAction::Original).IsThisSet(*adapter), 6);
+    EXPECT_EQ(MACPreset(MacAction::Random02).IsThisSet(*adapter), 0);
     // A custom address typed in lower case is still the active one.
-    EXPECT_EQ(MACPreset(macaction::kCustom, "70:85:c2:11:22:33").IsThisSet(*adapter), 6);
+    EXPECT_EQ(MACPreset(MacAction::Custom, "70:85:c2:11:22:33").IsThisSet(*adapter), 6);
 
     ChangeMAC("02-12-34-56-78-9A");
-    EXPECT_EQ(MACPreset(macaction::kRandom).IsThisSet(*adapter), 4);
-    EXPECT_EQ(MACPreset(macaction::kRandom02).IsThisSet(*adapter), 6);
-    EXPECT_EQ(MACPreset(macaction::kOriginal).IsThisSet(*adapter), 0);
+    EXPECT_EQ(MACPreset(MacAction::Random).IsThisSet(*adapter), 4);
+    EXPECT_EQ(MACPreset(MacAction::Random02).IsThisSet(*adapter), 6);
+    EXPECT_EQ(MACPreset(MacAction::Original).IsThisSet(*adapter), 0);
     // Another custom address gives no match whatever the IP settings say.
-    Preset custom = MACPreset(macaction::kCustom, "02-12-34-56-78-9B");
+    Preset custom = MACPreset(MacAction::Custom, "02-12-34-56-78-9B");
     custom.SetIPv4Selected(true);
     custom.SetIPv4NameServers(Servers({"192.168.50.1", "9.9.9.9"}));
     EXPECT_EQ(custom.IsThisSet(*adapter), 0);
@@ -116,10 +116,10 @@ TEST_F(PresetApplyTest, TheMACPartDecidesWhetherThereIsAMatch) {
     EXPECT_EQ(custom.IsThisSet(*adapter), 4 + 1 + 8 + 1);
 
     ChangeMAC("0A-12-34-56-78-9A");
-    EXPECT_EQ(MACPreset(macaction::kRandom02).IsThisSet(*adapter), 0);
+    EXPECT_EQ(MACPreset(MacAction::Random02).IsThisSet(*adapter), 0);
     // An unknown action scores nothing, and the settings are still compared: a stop at the
     // first IPv4 check gives 0.
-    Preset invalid = MACPreset(9);
+    Preset invalid = MACPreset(static_cast<MacAction>(9));
     EXPECT_EQ(invalid.IsThisSet(*adapter), 2);
     invalid.SetIPv4Selected(true);
     invalid.SetIPv4DHCPEnabled(true);
@@ -129,7 +129,7 @@ TEST_F(PresetApplyTest, TheMACPartDecidesWhetherThereIsAMatch) {
     adapter->ResetOriginalNetworkAddress();
     SwitchOff();
     ASSERT_EQ(adapter->OriginalNetworkAddress(), "");
-    EXPECT_EQ(MACPreset(macaction::kOriginal).IsThisSet(*adapter), 6);
+    EXPECT_EQ(MACPreset(MacAction::Original).IsThisSet(*adapter), 6);
 }
 
 TEST_F(PresetApplyTest, IPSettingsScoreFourPerMatchingItemUntilTheFirstMismatch) {
@@ -171,14 +171,14 @@ TEST_F(PresetApplyTest, IPSettingsScoreFourPerMatchingItemUntilTheFirstMismatch)
 // ---- Applying ----
 
 TEST_F(PresetApplyTest, MACActionsTakeEffectThroughTheRestart) {
-    const Preset custom = MACPreset(macaction::kCustom, "02:AA:BB:CC:DD:EE");
+    const Preset custom = MACPreset(MacAction::Custom, "02:AA:BB:CC:DD:EE");
     custom.ApplyPreset(*adapter, nullptr, true);
     EXPECT_TRUE(adapter->State());
     adapter->Refresh(true);
     EXPECT_EQ(adapter->ActiveNetworkAddress(), "02-AA-BB-CC-DD-EE");
     EXPECT_EQ(custom.IsThisSet(*adapter), 6);
 
-    MACPreset(macaction::kOriginal).ApplyPreset(*adapter, nullptr, true);
+    MACPreset(MacAction::Original).ApplyPreset(*adapter, nullptr, true);
     adapter->Refresh(true);
     EXPECT_EQ(adapter->ActiveNetworkAddress(), "70-85-C2-11-22-33");
     EXPECT_EQ(Stored(kClassKey, "NetworkAddress"), "<absent>");
@@ -188,21 +188,21 @@ TEST_F(PresetApplyTest, MACActionsTakeEffectThroughTheRestart) {
     TempDir dir;
     WriteFileBytes(dir.File("oui.txt"), MakeListing(2));
     vendors.ParseOUI(dir.File("oui.txt"));
-    MACPreset(macaction::kRandom).ApplyPreset(*adapter, &vendors, true);
+    MACPreset(MacAction::Random).ApplyPreset(*adapter, &vendors, true);
     adapter->Refresh(true);
     EXPECT_EQ(adapter->ActiveNetworkAddress().substr(0, 7), "00-10-0");
-    MACPreset(macaction::kRandom02).ApplyPreset(*adapter, &vendors, true);
+    MACPreset(MacAction::Random02).ApplyPreset(*adapter, &vendors, true);
     adapter->Refresh(true);
     EXPECT_EQ(adapter->ActiveNetworkAddress().substr(0, 7), "02-10-0");
 
     // Without a loaded table: the all-zero address, which no driver takes, is refused and the
     // device runs on; 02 first makes it a valid one. Without the restart only the stored value
     // changes.
-    EXPECT_THROW(MACPreset(macaction::kRandom).ApplyPreset(*adapter, nullptr, true), Error);
+    EXPECT_THROW(MACPreset(MacAction::Random).ApplyPreset(*adapter, nullptr, true), Error);
     EXPECT_TRUE(adapter->State());
     EXPECT_EQ(Stored(kClassKey, "NetworkAddress").substr(0, 5), "02100");
     NICVendor notLoaded(platform);
-    MACPreset(macaction::kRandom02).ApplyPreset(*adapter, &notLoaded, false);
+    MACPreset(MacAction::Random02).ApplyPreset(*adapter, &notLoaded, false);
     EXPECT_EQ(Stored(kClassKey, "NetworkAddress"), "020000000000");
     adapter->Refresh(true);
     EXPECT_EQ(adapter->ActiveNetworkAddress().substr(0, 7), "02-10-0");
@@ -212,7 +212,7 @@ TEST_F(PresetApplyTest, MACActionsTakeEffectThroughTheRestart) {
 TEST_F(PresetApplyTest, AFailingStepRaisesItsErrorAndTheDeviceRunsAgain) {
     // A stored address that the driver takes at its next start shows that it restarted.
     machine.registry.PutString(kHklm, kClassKey, "NetworkAddress", "02AABBCCDDEE");
-    Preset invalid = MACPreset(7);
+    Preset invalid = MACPreset(static_cast<MacAction>(7));
     invalid.SetIPv4Selected(true);
     invalid.SetIPv4Addresses(V4Addresses({}));
     ExpectError([&] { invalid.ApplyPreset(*adapter, nullptr, true); }, 1, "Preset.ApplyPreset");
@@ -224,7 +224,7 @@ TEST_F(PresetApplyTest, AFailingStepRaisesItsErrorAndTheDeviceRunsAgain) {
     EXPECT_EQ(adapter->IPv4Addresses()->Count(), 2);
 
     // A failure in the last step: the MAC address set before it stays.
-    Preset proxy = MACPreset(macaction::kCustom, "02-AA-BB-CC-DD-01");
+    Preset proxy = MACPreset(MacAction::Custom, "02-AA-BB-CC-DD-01");
     proxy.SetIEProxySelected(true);
     proxy.SetIEProxyEnabled(true);
     machine.registry.InjectFailure(Op::Set, RootKey::CurrentUser, IEProxy::kInternetSettingsKey,

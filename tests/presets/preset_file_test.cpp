@@ -7,8 +7,8 @@
 
 #include "presets/preset_support.h"
 #include "presets/preset_test_support.h"
+#include "support/failing_disk.h"
 #include "support/temp_dir.h"
-#include "system/path_fault_injection.h"
 
 namespace vexav6::testing {
 namespace {
@@ -18,7 +18,7 @@ using Bytes = std::vector<uint8_t>;
 std::shared_ptr<Preset> Named(const std::string& name, int32_t action = 0) {
     auto p = std::make_shared<Preset>();
     p->SetPresetName(name);
-    p->SetMACAddress(action);
+    p->SetMACAddress(static_cast<MacAction>(action));
     return p;
 }
 
@@ -58,7 +58,7 @@ TEST(PresetFile, HoldsTheRecordsInOrderAndNoCollectionAsThreeBytes) {
     ASSERT_TRUE(read);
     ASSERT_EQ(read->Count(), 2);
     EXPECT_EQ(read->Key(1), "Home");
-    EXPECT_EQ(read->Item("work")->MACAddress(), 1);
+    EXPECT_EQ(read->Item("work")->MACAddress(), MacAction::Random);
 }
 
 TEST(PresetFile, RefusesOtherVersionsDuplicatesAndFilesCutShort) {
@@ -118,13 +118,13 @@ TEST(PresetFile, AFailedSaveKeepsThePreviousFile) {
     PresetCollection after;
     after.Add(Named("After, with a longer name"), "After");
     // The disk fills up part-way: raised, or answered false when asked to be quiet.
-    Path::faults::FailNextWriteAfter(5, ENOSPC);
-    ExpectError([&] { PresetSupport::SavePresetFile(path, after, true); }, errnum::kDiskFull,
+    FailingDisk full(5, ENOSPC);
+    ExpectError([&] { PresetSupport::SavePresetFile(path, after, true, full); }, errnum::kDiskFull,
                 "WriteAllBytes");
-    Path::faults::FailNextWriteAfter(5, EIO);
-    EXPECT_FALSE(PresetSupport::SavePresetFile(path, after, false));
+    FailingDisk pulled(5, EIO);
+    EXPECT_FALSE(PresetSupport::SavePresetFile(path, after, false, pulled));
     // A preset that cannot be stored fails before the file is touched.
-    after.Item(1)->SetMACAddress(300);
+    after.Item(1)->SetMACAddress(static_cast<MacAction>(300));
     ExpectError([&] { PresetSupport::SavePresetFile(path, after, true); }, errnum::kOverflow,
                 "Preset.WriteTo");
     EXPECT_FALSE(PresetSupport::SavePresetFile(path, after, false));

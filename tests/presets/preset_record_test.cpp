@@ -32,7 +32,7 @@ Preset ReadBack(const Bytes& bytes) {
 Preset FullPreset() {
     Preset p;
     p.SetPresetName("Office");
-    p.SetMACAddress(macaction::kCustom);
+    p.SetMACAddress(MacAction::Custom);
     p.SetCustomMACAddress("02:11:22:33:44:55");
     p.SetIPv4Selected(true);
     IPv4AddressList addresses;
@@ -91,7 +91,7 @@ TEST(PresetRecord, WritesAndReadsEveryFieldInTheRecordLayout) {
 
     const Preset p = ReadBack(FullRecord());
     EXPECT_EQ(p.PresetName(), "Office");
-    EXPECT_EQ(p.MACAddress(), macaction::kCustom);
+    EXPECT_EQ(p.MACAddress(), MacAction::Custom);
     EXPECT_EQ(p.CustomMACAddress(), "02-11-22-33-44-55");
     EXPECT_TRUE(p.IPv4Selected() && !p.IPv4DHCPEnabled() && p.IPv6Selected() &&
                 p.IPv6DHCPEnabled() && p.IEProxySelected() && p.IEProxyEnabled());
@@ -181,9 +181,9 @@ TEST(PresetRecord, RefusesWhatCannotBeStoredWithoutWritingAnything) {
     MemoryStream stream;
     stream.Init(16);
     Preset p;
-    p.SetMACAddress(256);
+    p.SetMACAddress(static_cast<MacAction>(256));
     ExpectError([&] { p.WriteTo(stream); }, errnum::kOverflow, "Preset.WriteTo");
-    p.SetMACAddress(0);
+    p.SetMACAddress(static_cast<MacAction>(0));
     NameServerList many;
     for (int i = 0; i < 32768; ++i) {
         many.Add(std::to_string(i), std::to_string(i));
@@ -234,12 +234,12 @@ TEST(PresetList, DescribesEveryKindOfSetting) {
         {5, "Invalid type"},
         {-1, "Invalid type"}};
     for (const auto& [action, value] : actions) {
-        p.SetMACAddress(action);
+        p.SetMACAddress(static_cast<MacAction>(action));
         EXPECT_EQ(Describe(p), (Rows{{"MAC Address", value}})) << action;
     }
 
     p = FullPreset();
-    p.SetMACAddress(0);
+    p.SetMACAddress(static_cast<MacAction>(0));
     p.SetIPv6DHCPEnabled(false);
     const std::string v6Address = p.IPv6Addresses()->Item(1)->IPAddress();
     EXPECT_EQ(Describe(p), (Rows{{"IPv4 Address", "192.168.1.10 (255.255.255.0)"},

@@ -9,9 +9,9 @@
 #include "base/error.h"
 #include "platform/sim/machine.h"
 #include "presets/settings.h"
+#include "support/failing_disk.h"
 #include "support/stream_bytes.h"
 #include "support/temp_dir.h"
-#include "system/path_fault_injection.h"
 
 namespace vexav6::testing {
 namespace {
@@ -142,9 +142,8 @@ TEST_F(SettingsTest, SavingNeverFailsAndKeepsTheOldFileWhenTheWriteFails) {
     settings.SaveSettings();
     const std::string saved = ReadFileBytes(file);
     settings.SystemTrayIcon = false;
-    Path::faults::FailNextWriteAfter(4, ENOSPC);
-    EXPECT_NO_THROW(settings.SaveSettings());
-    Path::faults::ClearWriteFailure();
+    FailingDisk full(4, ENOSPC);
+    EXPECT_NO_THROW(settings.SaveSettings(full));
     EXPECT_EQ(ReadFileBytes(file), saved);
 
     Settings elsewhere(machine.GetPlatform());

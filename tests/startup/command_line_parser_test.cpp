@@ -43,7 +43,7 @@ TEST(CommandLineParser, OptionWordsIgnoreCaseAndWhatIsNoOptionIsRefused) {
     EXPECT_THAT(state.connectionNames, ElementsAre("Local Area"));
     ASSERT_TRUE(state.workingPreset);
     // -M comes last: its custom address takes the place of the random one of -R.
-    EXPECT_EQ(state.workingPreset->MACAddress(), macaction::kCustom);
+    EXPECT_EQ(state.workingPreset->MACAddress(), MacAction::Custom);
     EXPECT_TRUE(state.vendorDatabaseNeeded);
     EXPECT_EQ(state.stop, Stop::None);
 
@@ -81,7 +81,7 @@ TEST(CommandLineParser, RestartAndDisableExcludeEachOtherOnlyThroughReEnAndDi) {
     EXPECT_TRUE(state.disable);
     EXPECT_TRUE(state.restart);
     EXPECT_TRUE(state.temporaryAddress);
-    EXPECT_EQ(state.workingPreset->MACAddress(), macaction::kRandom02);
+    EXPECT_EQ(state.workingPreset->MACAddress(), MacAction::Random02);
     // ... and a later -di still sees that restart.
     EXPECT_EQ(ParseCommandLine("-nm 001122334455 -di").stop, Stop::Failure);
 }

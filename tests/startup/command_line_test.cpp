@@ -90,7 +90,7 @@ class CommandLineTest : public ::testing::Test {
     void SavePresets(const std::string& path, const std::string& name, const char* mac) {
         auto preset = std::make_shared<Preset>();
         preset->SetPresetName(name);
-        preset->SetMACAddress(macaction::kCustom);
+        preset->SetMACAddress(MacAction::Custom);
         preset->SetCustomMACAddress(mac);
         PresetCollection presets;
         presets.Add(preset, name);

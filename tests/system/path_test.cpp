@@ -18,13 +18,14 @@
 
 #include "base/error.h"
 #include "platform/sim/machine.h"
+#include "support/failing_disk.h"
 #include "support/temp_dir.h"
-#include "system/path_fault_injection.h"
 
 namespace vexav6 {
 namespace {
 
 namespace fs = std::filesystem;
+using testing::FailingDisk;
 using testing::ReadFileBytes;
 using testing::TempDir;
 using testing::WriteFileBytes;
@@ -182,19 +183,19 @@ TEST(PathWriteAllBytes, AWriteThatFailsPartWayKeepsThePreviousFile) {
     WriteFileBytes(file, "the presets the user had");
     const std::vector<uint8_t> replacement(100000, 0x5A);
 
-    Path::faults::FailNextWriteAfter(4096, ENOSPC);
-    EXPECT_FALSE(Path::WriteAllBytes(file, replacement, false));
+    FailingDisk full(4096, ENOSPC);
+    EXPECT_FALSE(Path::WriteAllBytes(file, replacement, false, full));
     EXPECT_EQ(ReadFileBytes(file), "the presets the user had");
     EXPECT_THAT(FolderContents(dir), ::testing::ElementsAre("Default.kpf"));
 
-    Path::faults::FailNextWriteAfter(0, EIO);
-    const Error error = RaisedBy([&] { Path::WriteAllBytes(file, replacement, true); });
+    FailingDisk pulled(0, EIO);
+    const Error error = RaisedBy([&] { Path::WriteAllBytes(file, replacement, true, pulled); });
     EXPECT_EQ(error.Number(), errnum::kPathFileAccessError);
     EXPECT_EQ(error.Source(), "WriteAllBytes");
     EXPECT_EQ(ReadFileBytes(file), "the presets the user had");
     EXPECT_THAT(FolderContents(dir), ::testing::ElementsAre("Default.kpf"));
 
-    // The injection is used up: the next write goes through.
+    // On the system's own disk the write goes through.
     EXPECT_TRUE(Path::WriteAllBytes(file, replacement, false));
     EXPECT_EQ(ReadFileBytes(file).size(), replacement.size());
 }

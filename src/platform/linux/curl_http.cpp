@@ -11,9 +11,9 @@
 #include <utility>
 #include <vector>
 
-#include "base/error.h"
 #include "base/text.h"
 #include "platform/http_errors.h"
+#include "platform/http_request_base.h"
 
 namespace vexav6::native {
 namespace {
@@ -21,10 +21,6 @@ namespace {
 namespace httperr = platform::httperr;
 using Clock = std::chrono::steady_clock;
 using Headers = std::vector<std::pair<std::string, std::string>>;
-
-[[noreturn]] void Raise(int32_t number, const char* source) {
-    throw Error(number, source, httperr::HttpErrorText(number));
-}
 
 // The WinHTTP number of a libcurl failure, so that both builds report the same failure alike.
 int32_t ErrorNumber(CURLcode code) {
@@ -61,22 +57,12 @@ int32_t ErrorNumber(CURLcode code) {
     }
 }
 
-struct Settings {
-    std::string method;
-    std::string url;
-    Headers headers;
-    int32_t resolveMs = 0;
-    int32_t connectMs = 60000;
-    int32_t sendMs = 30000;
-    int32_t receiveMs = 30000;
-};
-
 // One transfer, shared by the request object (user-interface thread) and the thread that runs it.
 // The results are written by that thread and read only after it has ended.
 struct Transfer {
-    explicit Transfer(Settings s) : settings(std::move(s)) {}
+    explicit Transfer(platform::HttpRequestSettings s) : settings(std::move(s)) {}
 
-    const Settings settings;
+    const platform::HttpRequestSettings settings;
     std::atomic<bool> cancelled{false};
     std::mutex multiMutex;
     CURLM* multi = nullptr;  // while the transfer runs; guarded by multiMutex
@@ -88,6 +74,19 @@ struct Transfer {
     std::vector<uint8_t> body;
     int32_t errorNumber = 0;
     std::string errorText;
+
+    // The outcome, once the transfer has ended.
+    platform::HttpOutcome Outcome() {
+        if (errorNumber != 0) {
+            return platform::HttpOutcome::Failure(errorNumber, errorText);
+        }
+        platform::HttpOutcome outcome;
+        outcome.status = static_cast<int32_t>(status);
+        outcome.statusText = std::move(statusText);
+        outcome.headers = std::move(headers);
+        outcome.body = std::move(body);
+        return outcome;
+    }
 
     void Cancel() {
         cancelled = true;
@@ -141,82 +140,90 @@ struct ListDeleter {
     void operator()(curl_slist* list) const { curl_slist_free_all(list); }
 };
 
+// Sets the request up on the easy handle; false when libcurl has no memory for it.
+bool SetOptions(CURL* e, Transfer& t, std::unique_ptr<curl_slist, ListDeleter>& headers) {
+    const platform::HttpRequestSettings& s = t.settings;
+    for (const auto& [name, value] : s.headers) {
+        curl_slist* grown = curl_slist_append(headers.get(), (name + ": " + value).c_str());
+        if (grown == nullptr) {
+            return false;
+        }
+        (void)headers.release();
+        headers.reset(grown);
+    }
+    curl_easy_setopt(e, CURLOPT_URL, s.url.c_str());
+    if (s.method == "HEAD") {
+        curl_easy_setopt(e, CURLOPT_NOBODY, 1L);
+    } else if (s.method != "GET") {
+        curl_easy_setopt(e, CURLOPT_CUSTOMREQUEST, s.method.c_str());
+    }
+    curl_easy_setopt(e, CURLOPT_HTTPHEADER, headers.get());
+    curl_easy_setopt(e, CURLOPT_HTTP_VERSION, static_cast<long>(CURL_HTTP_VERSION_1_1));
+    curl_easy_setopt(e, CURLOPT_PROTOCOLS_STR, "http,https");
+    // Like WinHTTP, a secure request never follows a redirect to plain HTTP.
+    const bool secure = text::StartsWithIgnoreCase(s.url, "https://");
+    curl_easy_setopt(e, CURLOPT_REDIR_PROTOCOLS_STR, secure ? "https" : "http,https");
+    curl_easy_setopt(e, CURLOPT_FOLLOWLOCATION, 1L);
+    curl_easy_setopt(e, CURLOPT_MAXREDIRS, 10L);
+    curl_easy_setopt(e, CURLOPT_NOSIGNAL, 1L);
+    // Name resolution and connection share libcurl's one connect time-out; 0 stays "none" as for
+    // the request object, where it means no limit.
+    if (s.resolveTimeoutMs > 0 && s.connectTimeoutMs > 0) {
+        curl_easy_setopt(e, CURLOPT_CONNECTTIMEOUT_MS,
+                         static_cast<long>(s.resolveTimeoutMs) + s.connectTimeoutMs);
+    }
+    curl_easy_setopt(e, CURLOPT_HEADERFUNCTION, OnHeader);
+    curl_easy_setopt(e, CURLOPT_HEADERDATA, &t);
+    curl_easy_setopt(e, CURLOPT_WRITEFUNCTION, OnBody);
+    curl_easy_setopt(e, CURLOPT_WRITEDATA, &t);
+    return true;
+}
+
+// Drives the transfer until it ends, is cancelled or the server stays silent too long; true when
+// it timed out. The receive time-out counts from the moment the request went out, and again from
+// every piece of the response: the longest the server may stay silent.
+bool Perform(CURLM* multi, CURL* e, Transfer& t) {
+    t.lastReceived = Clock::now();
+    int running = 1;
+    while (running != 0 && !t.cancelled) {
+        if (curl_multi_perform(multi, &running) != CURLM_OK) {
+            t.Fail(httperr::kInternalError);
+            return false;
+        }
+        if (running == 0) {
+            break;
+        }
+        curl_off_t sentAt = 0;
+        curl_easy_getinfo(e, CURLINFO_PRETRANSFER_TIME_T, &sentAt);
+        if (sentAt == 0) {
+            t.lastReceived = Clock::now();
+        } else if (t.settings.receiveTimeoutMs > 0 &&
+                   Clock::now() - t.lastReceived >
+                       std::chrono::milliseconds(t.settings.receiveTimeoutMs)) {
+            return true;
+        }
+        curl_multi_poll(multi, nullptr, 0, 100, nullptr);
+    }
+    return false;
+}
+
 // Runs the transfer to its end on the calling thread. Never throws.
 void Run(Transfer& t) noexcept {
     try {
-        const Settings& s = t.settings;
         std::unique_ptr<CURL, EasyDeleter> easy(curl_easy_init());
         std::unique_ptr<CURLM, MultiDeleter> multi(curl_multi_init());
-        if (!easy || !multi) {
+        std::unique_ptr<curl_slist, ListDeleter> headers;
+        if (!easy || !multi || !SetOptions(easy.get(), t, headers)) {
             t.Fail(httperr::kInternalError);
             return;
         }
-        std::unique_ptr<curl_slist, ListDeleter> headers;
-        for (const auto& [name, value] : s.headers) {
-            curl_slist* grown = curl_slist_append(headers.get(), (name + ": " + value).c_str());
-            if (grown == nullptr) {
-                t.Fail(httperr::kInternalError);
-                return;
-            }
-            (void)headers.release();
-            headers.reset(grown);
-        }
         CURL* e = easy.get();
-        curl_easy_setopt(e, CURLOPT_URL, s.url.c_str());
-        if (s.method == "HEAD") {
-            curl_easy_setopt(e, CURLOPT_NOBODY, 1L);
-        } else if (s.method != "GET") {
-            curl_easy_setopt(e, CURLOPT_CUSTOMREQUEST, s.method.c_str());
-        }
-        curl_easy_setopt(e, CURLOPT_HTTPHEADER, headers.get());
-        curl_easy_setopt(e, CURLOPT_HTTP_VERSION, static_cast<long>(CURL_HTTP_VERSION_1_1));
-        curl_easy_setopt(e, CURLOPT_PROTOCOLS_STR, "http,https");
-        // Like WinHTTP, a secure request never follows a redirect to plain HTTP.
-        const bool secure = text::StartsWithIgnoreCase(s.url, "https://");
-        curl_easy_setopt(e, CURLOPT_REDIR_PROTOCOLS_STR, secure ? "https" : "http,https");
-        curl_easy_setopt(e, CURLOPT_FOLLOWLOCATION, 1L);
-        curl_easy_setopt(e, CURLOPT_MAXREDIRS, 10L);
-        curl_easy_setopt(e, CURLOPT_NOSIGNAL, 1L);
-        // Name resolution and connection share libcurl's one connect time-out; 0 stays "none" as
-        // for the request object, where it means no limit.
-        if (s.resolveMs > 0 && s.connectMs > 0) {
-            curl_easy_setopt(e, CURLOPT_CONNECTTIMEOUT_MS,
-                             static_cast<long>(s.resolveMs) + s.connectMs);
-        }
-        curl_easy_setopt(e, CURLOPT_HEADERFUNCTION, OnHeader);
-        curl_easy_setopt(e, CURLOPT_HEADERDATA, &t);
-        curl_easy_setopt(e, CURLOPT_WRITEFUNCTION, OnBody);
-        curl_easy_setopt(e, CURLOPT_WRITEDATA, &t);
-
         curl_multi_add_handle(multi.get(), e);
         {
             const std::lock_guard lock(t.multiMutex);
             t.multi = multi.get();
         }
-        t.lastReceived = Clock::now();
-        bool timedOut = false;
-        int running = 1;
-        while (running != 0 && !t.cancelled) {
-            if (curl_multi_perform(multi.get(), &running) != CURLM_OK) {
-                t.Fail(httperr::kInternalError);
-                break;
-            }
-            if (running == 0) {
-                break;
-            }
-            // The receive time-out counts from the moment the request went out, and again from
-            // every piece of the response: the longest the server may stay silent.
-            curl_off_t sentAt = 0;
-            curl_easy_getinfo(e, CURLINFO_PRETRANSFER_TIME_T, &sentAt);
-            if (sentAt == 0) {
-                t.lastReceived = Clock::now();
-            } else if (s.receiveMs > 0 &&
-                       Clock::now() - t.lastReceived > std::chrono::milliseconds(s.receiveMs)) {
-                timedOut = true;
-                break;
-            }
-            curl_multi_poll(multi.get(), nullptr, 0, 100, nullptr);
-        }
+        const bool timedOut = Perform(multi.get(), e, t);
         {
             const std::lock_guard lock(t.multiMutex);
             t.multi = nullptr;
@@ -242,74 +249,40 @@ void Run(Transfer& t) noexcept {
     }
 }
 
-class CurlRequest : public platform::HttpRequest {
+// Each transfer runs on a worker thread of its own; its end comes back through the user
+// interface's work queue.
+class CurlRequest final : public platform::HttpRequestBase {
   public:
     explicit CurlRequest(platform::UiWorkQueue& uiQueue)
         : uiQueue_(uiQueue), self_(std::make_shared<CurlRequest*>(this)) {}
-    ~CurlRequest() override { Abort(); }
-
-    void Open(std::string_view method, std::string_view url, bool async) override {
-        if (transfer_) {
-            Raise(httperr::kIncorrectHandleState, "HttpRequest.Open");
-        }
-        if (const int32_t problem = httperr::CheckRequestUrl(url); problem != 0) {
-            Raise(problem, "HttpRequest.Open");
-        }
-        settings_ = Settings{};
-        settings_.method = method;
-        settings_.url = url;
-        async_ = async;
-        opened_ = true;
-        Clear();
-    }
-
-    void SetTimeouts(int32_t resolveMs, int32_t connectMs, int32_t sendMs,
-                     int32_t receiveMs) override {
-        settings_.resolveMs = resolveMs;
-        settings_.connectMs = connectMs;
-        settings_.sendMs = sendMs;  // a GET sends no body: nothing to time
-        settings_.receiveMs = receiveMs;
-    }
-
-    void SetRequestHeader(std::string_view name, std::string_view value) override {
-        if (!opened_ || transfer_) {
-            Raise(httperr::kIncorrectHandleState, "HttpRequest.SetRequestHeader");
-        }
-        for (auto& [key, existing] : settings_.headers) {
-            if (text::EqualsIgnoreCase(key, name)) {
-                existing = value;
-                return;
-            }
-        }
-        settings_.headers.emplace_back(std::string(name), std::string(value));
-    }
-
-    void Send() override {
-        if (!opened_ || transfer_) {
-            Raise(httperr::kIncorrectHandleState, "HttpRequest.Send");
-        }
-        opened_ = false;
+    ~CurlRequest() override {
+        Abort();
         JoinWorker();
-        auto transfer = std::make_shared<Transfer>(settings_);
-        if (!async_) {
-            Run(*transfer);
-            if (Apply(*transfer)) {
-                throw Error(transfer->errorNumber, "HttpRequest.Send", transfer->errorText);
-            }
-            return;
-        }
+    }
+
+  private:
+    platform::HttpOutcome Transfer(const platform::HttpRequestSettings& settings) override {
+        JoinWorker();
+        vexav6::native::Transfer transfer(settings);
+        Run(transfer);
+        return transfer.Outcome();
+    }
+
+    void Start(const platform::HttpRequestSettings& settings) override {
+        JoinWorker();
+        auto transfer = std::make_shared<vexav6::native::Transfer>(settings);
         transfer_ = transfer;
         worker_ = std::thread([transfer, queue = &uiQueue_, self = std::weak_ptr(self_)] {
             Run(*transfer);
             queue->Post([transfer, self] {
                 if (const auto alive = self.lock()) {
-                    (*alive)->Finish(transfer);
+                    (*alive)->Ended(transfer);
                 }
             });
         });
     }
 
-    void Abort() override {
+    void Stop() override {
         if (transfer_) {
             transfer_->Cancel();
             transfer_.reset();
@@ -317,38 +290,14 @@ class CurlRequest : public platform::HttpRequest {
         JoinWorker();
     }
 
-    int32_t Status() const override { return status_; }
-    std::string StatusText() const override { return statusText_; }
-    std::string GetResponseHeader(std::string_view name) const override {
-        for (const auto& [key, value] : headers_) {
-            if (text::EqualsIgnoreCase(key, name)) {
-                return value;
-            }
-        }
-        return "";
-    }
-    const std::vector<uint8_t>& ResponseBody() const override { return body_; }
-
-  private:
-    // On the user-interface thread, when the transfer's notification comes up in the queue. The
-    // callback runs last: it may open the next request or destroy this object.
-    void Finish(const std::shared_ptr<Transfer>& transfer) {
+    // On the user-interface thread, when the transfer's notification comes up in the queue.
+    void Ended(const std::shared_ptr<vexav6::native::Transfer>& transfer) {
         if (transfer != transfer_) {
             return;  // aborted meanwhile
         }
         transfer_.reset();
         JoinWorker();
-        if (Apply(*transfer)) {
-            auto callback = onError;
-            if (callback) {
-                callback(transfer->errorNumber, transfer->errorText);
-            }
-        } else {
-            auto callback = onResponseFinished;
-            if (callback) {
-                callback();
-            }
-        }
+        Finish(transfer->Outcome());
     }
 
     void JoinWorker() {
@@ -357,38 +306,11 @@ class CurlRequest : public platform::HttpRequest {
         }
     }
 
-    void Clear() {
-        status_ = 0;
-        statusText_.clear();
-        headers_.clear();
-        body_.clear();
-    }
-
-    // Takes the transfer's results; true when it failed.
-    bool Apply(Transfer& t) {
-        Clear();
-        if (t.errorNumber != 0) {
-            return true;
-        }
-        status_ = static_cast<int32_t>(t.status);
-        statusText_ = std::move(t.statusText);
-        headers_ = std::move(t.headers);
-        body_ = std::move(t.body);
-        return false;
-    }
-
     platform::UiWorkQueue& uiQueue_;
     // Lets a queued notification find out whether this object still exists.
     std::shared_ptr<CurlRequest*> self_;
-    Settings settings_;
-    bool async_ = true;
-    bool opened_ = false;
-    std::shared_ptr<Transfer> transfer_;  // the transfer in flight
+    std::shared_ptr<vexav6::native::Transfer> transfer_;  // the transfer in flight
     std::thread worker_;
-    int32_t status_ = 0;
-    std::string statusText_;
-    Headers headers_;
-    std::vector<uint8_t> body_;
 };
 
 }  // namespace

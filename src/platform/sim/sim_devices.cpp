@@ -28,8 +28,6 @@ constexpr uint32_t kDicsStop = 5;
 constexpr uint32_t kSpdrpClass = 7;
 constexpr uint32_t kSpdrpClassGuid = 8;
 constexpr uint32_t kSpdrpMaximum = 0x25;
-constexpr platform::Status kInvalidUserBuffer = 1784;
-constexpr platform::Status kInvalidRegProperty = 0xE0000209;
 // NetLuidIndex values Windows hands out start here.
 constexpr uint32_t kFirstLuidIndex = 0x8000;
 
@@ -279,7 +277,7 @@ bool SimDevices::EnumDeviceInfo(DevInfoSet set, uint32_t index, DevInfoData& dev
         return Fail(status::kInvalidHandle);
     }
     if (device.size != kDevInfoDataSize) {
-        return Fail(kInvalidUserBuffer);
+        return Fail(status::kInvalidUserBuffer);
     }
     if (index >= it->second.devices.size()) {
         return Fail(status::kNoMoreItems);
@@ -324,10 +322,10 @@ bool SimDevices::GetDeviceRegistryProperty(DevInfoSet set, const DevInfoData& de
         return Fail(*failure);
     }
     if (property >= kSpdrpMaximum) {
-        return Fail(kInvalidRegProperty);
+        return Fail(status::kInvalidRegProperty);
     }
     if (buffer == nullptr && bufferSize != 0) {
-        return Fail(kInvalidUserBuffer);
+        return Fail(status::kInvalidUserBuffer);
     }
     uint32_t type = regtype::kSz;
     std::vector<uint8_t> data;
@@ -399,7 +397,7 @@ bool SimDevices::SetClassInstallParams(DevInfoSet set, const DevInfoData& device
         return Fail(*failure);
     }
     if (params.headerSize != 8) {
-        return Fail(kInvalidUserBuffer);
+        return Fail(status::kInvalidUserBuffer);
     }
     if (params.installFunction != 0x12 || params.stateChange < platform::dics::kEnable ||
         params.stateChange > kDicsStop || params.scope < 1 || params.scope > 2) {

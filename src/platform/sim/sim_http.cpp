@@ -1,28 +1,13 @@
 #include "platform/sim/sim_http.h"
 
-#include <algorithm>
 #include <deque>
 #include <map>
 
-#include "base/error.h"
-#include "base/text.h"
 #include "platform/http_errors.h"
+#include "platform/http_request_base.h"
 
 namespace vexav6::sim {
 namespace {
-
-std::string FindHeader(const HttpHeaders& headers, std::string_view name) {
-    for (const auto& [key, value] : headers) {
-        if (text::EqualsIgnoreCase(key, name)) {
-            return value;
-        }
-    }
-    return "";
-}
-
-[[noreturn]] void Raise(int32_t number, const char* source) {
-    throw Error(number, source, platform::httperr::HttpErrorText(number));
-}
 
 class SimRequest;
 
@@ -62,127 +47,42 @@ struct SimHttp::Hub {
 
 namespace {
 
-class SimRequest : public platform::HttpRequest {
+platform::HttpOutcome ToOutcome(const SimHttpResponse& response) {
+    if (response.errorNumber != 0) {
+        return platform::HttpOutcome::Failure(response.errorNumber, response.errorDescription);
+    }
+    platform::HttpOutcome outcome;
+    outcome.status = response.status;
+    outcome.statusText = response.statusText;
+    outcome.headers = response.headers;
+    outcome.body.assign(response.body.begin(), response.body.end());
+    return outcome;
+}
+
+// The scripted server answers at once; an asynchronous answer waits in the hub until the user
+// interface services its pending work.
+class SimRequest final : public platform::HttpRequestBase {
   public:
     explicit SimRequest(std::shared_ptr<SimHttp::Hub> hub) : hub_(std::move(hub)) {}
     ~SimRequest() override { hub_->Cancel(this); }
 
-    void Open(std::string_view method, std::string_view url, bool async) override {
-        if (inFlight_) {
-            Raise(platform::httperr::kIncorrectHandleState, "HttpRequest.Open");
-        }
-        if (const int32_t problem = platform::httperr::CheckRequestUrl(url); problem != 0) {
-            Raise(problem, "HttpRequest.Open");
-        }
-        record_ = SimHttpRequestRecord{};
-        record_.method = method;
-        record_.url = url;
-        record_.async = async;
-        // The request object's own defaults until SetTimeouts.
-        record_.connectTimeoutMs = 60000;
-        record_.sendTimeoutMs = 30000;
-        record_.receiveTimeoutMs = 30000;
-        opened_ = true;
-        Clear();
+    void Complete(const SimHttpResponse& response) { Finish(ToOutcome(response)); }
+
+  private:
+    platform::HttpOutcome Transfer(const platform::HttpRequestSettings& settings) override {
+        hub_->requests.push_back(settings);
+        return ToOutcome(hub_->Answer(settings.url));
     }
 
-    void SetTimeouts(int32_t resolveMs, int32_t connectMs, int32_t sendMs,
-                     int32_t receiveMs) override {
-        record_.resolveTimeoutMs = resolveMs;
-        record_.connectTimeoutMs = connectMs;
-        record_.sendTimeoutMs = sendMs;
-        record_.receiveTimeoutMs = receiveMs;
-    }
-
-    void SetRequestHeader(std::string_view name, std::string_view value) override {
-        if (!opened_ || inFlight_) {
-            Raise(platform::httperr::kIncorrectHandleState, "HttpRequest.SetRequestHeader");
-        }
-        for (auto& [key, existing] : record_.headers) {
-            if (text::EqualsIgnoreCase(key, name)) {
-                existing = value;
-                return;
-            }
-        }
-        record_.headers.emplace_back(std::string(name), std::string(value));
-    }
-
-    void Send() override {
-        if (!opened_ || inFlight_) {
-            Raise(platform::httperr::kIncorrectHandleState, "HttpRequest.Send");
-        }
-        opened_ = false;
-        hub_->requests.push_back(record_);
-        SimHttpResponse response = hub_->Answer(record_.url);
-        if (!record_.async) {
-            const bool failed = Apply(response);
-            if (failed) {
-                throw Error(response.errorNumber, "HttpRequest.Send", response.errorDescription);
-            }
-            return;
-        }
-        inFlight_ = true;
+    void Start(const platform::HttpRequestSettings& settings) override {
+        hub_->requests.push_back(settings);
+        SimHttpResponse response = hub_->Answer(settings.url);
         hub_->pending.push_back(SimHttp::Hub::Pending{hub_->nextId++, this, std::move(response)});
     }
 
-    void Abort() override {
-        hub_->Cancel(this);
-        inFlight_ = false;
-    }
-
-    int32_t Status() const override { return status_; }
-    std::string StatusText() const override { return statusText_; }
-    std::string GetResponseHeader(std::string_view name) const override {
-        return FindHeader(headers_, name);
-    }
-    const std::vector<uint8_t>& ResponseBody() const override { return body_; }
-
-    // Delivers the answer as the notification of the request in flight. The callback runs last:
-    // it may open the next request or destroy this object.
-    void Complete(const SimHttpResponse& response) {
-        inFlight_ = false;
-        if (Apply(response)) {
-            auto callback = onError;
-            if (callback) {
-                callback(response.errorNumber, response.errorDescription);
-            }
-        } else {
-            auto callback = onResponseFinished;
-            if (callback) {
-                callback();
-            }
-        }
-    }
-
-  private:
-    void Clear() {
-        status_ = 0;
-        statusText_.clear();
-        headers_.clear();
-        body_.clear();
-    }
-
-    // Takes the response's status, headers and body; true when it is a transport failure.
-    bool Apply(const SimHttpResponse& response) {
-        Clear();
-        if (response.errorNumber != 0) {
-            return true;
-        }
-        status_ = response.status;
-        statusText_ = response.statusText;
-        headers_ = response.headers;
-        body_.assign(response.body.begin(), response.body.end());
-        return false;
-    }
+    void Stop() override { hub_->Cancel(this); }
 
     std::shared_ptr<SimHttp::Hub> hub_;
-    SimHttpRequestRecord record_;
-    bool opened_ = false;
-    bool inFlight_ = false;
-    int32_t status_ = 0;
-    std::string statusText_;
-    HttpHeaders headers_;
-    std::vector<uint8_t> body_;
 };
 
 }  // namespace
@@ -194,10 +94,6 @@ SimHttpResponse SimHttpResponse::Failure(int32_t number) {
     response.errorNumber = number;
     response.errorDescription = platform::httperr::HttpErrorText(number);
     return response;
-}
-
-std::string SimHttpRequestRecord::Header(std::string_view name) const {
-    return FindHeader(headers, name);
 }
 
 SimHttp::SimHttp() : hub_(std::make_shared<Hub>()) {}

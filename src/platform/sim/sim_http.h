@@ -8,10 +8,11 @@
 #include <vector>
 
 #include "platform/http_api.h"
+#include "platform/http_request_base.h"
 
 namespace vexav6::sim {
 
-using HttpHeaders = std::vector<std::pair<std::string, std::string>>;
+using HttpHeaders = platform::HttpHeaders;
 
 // What the simulated server answers to one request: a response, or a transport failure when
 // errorNumber is not 0.
@@ -28,19 +29,7 @@ struct SimHttpResponse {
 };
 
 // A request as the program sent it.
-struct SimHttpRequestRecord {
-    std::string method;
-    std::string url;
-    bool async = true;
-    int32_t resolveTimeoutMs = 0;
-    int32_t connectTimeoutMs = 0;
-    int32_t sendTimeoutMs = 0;
-    int32_t receiveTimeoutMs = 0;
-    HttpHeaders headers;
-
-    // The value of a request header (names compare without regard to case); empty when absent.
-    std::string Header(std::string_view name) const;
-};
+using SimHttpRequestRecord = platform::HttpRequestSettings;
 
 // HTTP on the simulated machine: a scripted server. Tests queue the answers; every request sent is
 // recorded with its headers. An asynchronous request's notification is delivered only when the

@@ -256,6 +256,12 @@ class SimIpStack : public platform::IpHelperApi {
     bool Vista() const;
     bool HasIpv6() const;
     std::optional<Status> Injected(Call call);
+    // What a call answers before it looks at its arguments, in the system's order, or nothing when
+    // it goes on: a failure a test injected; ERROR_PROC_NOT_FOUND when the running Windows lacks
+    // the call (`available` false); `denied` when the call changes the stack (`denied` not
+    // 0) and the user has no administrator rights.
+    std::optional<Status> Preamble(Call call, bool available = true,
+                                   Status denied = platform::status::kSuccess);
     bool Admin() const { return !isAdmin || isAdmin(); }
     int64_t UtcNow() const;
 
@@ -266,6 +272,11 @@ class SimIpStack : public platform::IpHelperApi {
 
     void ApplyStoredIpv4(Interface& iface);
     void ApplyStoredIpv6(Interface& iface);
+    // The addresses and routes of the IPv6 network store (Windows 6.0 and later).
+    void ApplyIpv6Store(Interface& iface);
+    // The address and default route the network's router advertises.
+    void ApplyRouterAdvertisement(Interface& iface);
+    void AddUniqueIpv6Address(Interface& iface, const platform::UnicastRow& row);
     void ApplyPersistentRoutes(Interface& iface);
     bool ObtainLease(Interface& iface);
     void WriteLeaseToRegistry(const Interface& iface, const DhcpServerAnswer& answer);

@@ -580,16 +580,6 @@ std::vector<std::string> SimRegistry::ValueNames(RootKey root, std::string_view 
     return names;
 }
 
-std::vector<std::string> SimRegistry::SubKeyNames(RootKey root, std::string_view path) const {
-    std::vector<std::string> names;
-    if (const std::shared_ptr<Key> key = Find(root, path)) {
-        for (const auto& [folded, sub] : key->subKeys) {
-            names.push_back(sub->name);
-        }
-    }
-    return names;
-}
-
 void SimRegistry::ForEachKey(
     const std::function<void(RootKey, const std::string&,
                              const std::vector<std::pair<std::string, Value>>&)>& visit) const {

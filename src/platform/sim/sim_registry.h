@@ -89,9 +89,8 @@ class SimRegistry : public platform::RegistryApi {
                                      std::string_view name) const;
     bool RemoveValue(RootKey root, std::string_view path, std::string_view name);
     bool RemoveTree(RootKey root, std::string_view path);
-    // Names as stored, values in creation order, subkeys in alphabetical order.
+    // Names as stored, in creation order.
     std::vector<std::string> ValueNames(RootKey root, std::string_view path) const;
-    std::vector<std::string> SubKeyNames(RootKey root, std::string_view path) const;
     // Walks every key that holds values or has no subkeys, depth first, with its full path.
     void ForEachKey(
         const std::function<void(RootKey, const std::string& path,

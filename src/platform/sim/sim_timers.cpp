@@ -5,10 +5,6 @@
 namespace vexav6::sim {
 
 uint32_t SimTimers::SetTimer(uint32_t periodMs, std::function<void(uint32_t id)> callback) {
-    if (failNext_) {
-        failNext_ = false;
-        return 0;
-    }
     // Like the system, a period of 0 is taken as the shortest period.
     const uint32_t period = periodMs == 0 ? 10 : periodMs;
     const uint32_t id = nextId_++;

@@ -22,10 +22,7 @@ class SimTimers : public platform::TimerApi {
     // Lets `milliseconds` pass on the clock, firing every timer that falls due on the way.
     void AdvanceTime(uint64_t milliseconds);
     size_t ActiveCount() const { return timers_.size(); }
-    bool IsActive(uint32_t id) const { return timers_.count(id) != 0; }
     uint32_t PeriodOf(uint32_t id) const;
-    // Makes the next SetTimer fail (answer 0), as when the system is out of timers.
-    void FailNextSetTimer() { failNext_ = true; }
 
   private:
     struct Entry {
@@ -37,7 +34,6 @@ class SimTimers : public platform::TimerApi {
     VirtualClock& clock_;
     std::map<uint32_t, Entry> timers_;
     uint32_t nextId_ = 1;
-    bool failNext_ = false;
 };
 
 }  // namespace vexav6::sim

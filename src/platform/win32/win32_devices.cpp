@@ -16,7 +16,6 @@ using platform::Status;
 namespace {
 
 constexpr uint32_t kRecordSize = platform::DevInfoData{}.size;
-constexpr Status kUnspecifiedFailure = ERROR_GEN_FAILURE;
 
 GUID ToSystem(const platform::Guid& guid) {
     GUID out;
@@ -38,7 +37,7 @@ platform::Guid ToRecord(const GUID& guid) {
 
 Status LastErrorOfFailure() {
     const Status code = ::GetLastError();
-    return code != status::kSuccess ? code : kUnspecifiedFailure;
+    return code != status::kSuccess ? code : status::kGenFailure;
 }
 
 // The whole property as the system stores it, asking again while it does not fit (it may change
@@ -207,7 +206,7 @@ bool Win32Devices::SetClassInstallParams(platform::DevInfoSet set,
 
 bool Win32Devices::ChangeState(platform::DevInfoSet set, const platform::DevInfoData& device) {
     if (RunningUnderWine()) {
-        return Fail(ERROR_CALL_NOT_IMPLEMENTED);
+        return Fail(status::kCallNotImplemented);
     }
     SP_DEVINFO_DATA data = ToSystem(device);
     ::SetLastError(ERROR_SUCCESS);

@@ -10,6 +10,7 @@
 #include "base/error.h"
 #include "base/text.h"
 #include "platform/http_errors.h"
+#include "platform/http_request_base.h"
 #include "platform/win32/scoped_handle.h"
 #include "platform/win32/windows_include.h"
 
@@ -58,21 +59,12 @@ std::string ErrorText(int32_t number) {
     return message.empty() ? httperr::HttpErrorText(number) : message;
 }
 
-[[noreturn]] void Raise(int32_t number, const char* source) {
-    throw Error(number, source, ErrorText(number));
-}
-
-struct Settings {
-    std::wstring method;
+// Where a request goes, cracked from its address when it is opened.
+struct Target {
     std::wstring host;
     std::wstring path;  // path and query
     INTERNET_PORT port = 0;
     bool secure = false;
-    Headers headerPairs;
-    int resolveMs = 0;
-    int connectMs = 60000;
-    int sendMs = 30000;
-    int receiveMs = 30000;
 };
 
 // One transfer. Shared by the request object (user-interface thread) and WinHTTP's threads, which
@@ -133,15 +125,6 @@ Headers ParseRawHeaders(const std::wstring& raw) {
     return headers;
 }
 
-std::string FindHeader(const Headers& headers, std::string_view name) {
-    for (const auto& [key, value] : headers) {
-        if (text::EqualsIgnoreCase(key, name)) {
-            return value;
-        }
-    }
-    return "";
-}
-
 // WinHTTP's threads from here on: record the outcome and wake the user-interface thread.
 void End(Transfer& t, int32_t errorNumber) {
     HWND notify = nullptr;
@@ -153,7 +136,8 @@ void End(Transfer& t, int32_t errorNumber) {
         t.errorNumber = errorNumber == kSocketTimeout ? httperr::kTimeout : errorNumber;
         if (t.errorNumber == 0) {
             // A response shorter than it announced was cut off by the server.
-            const std::string length = FindHeader(ParseRawHeaders(t.rawHeaders), "Content-Length");
+            const std::string length =
+                platform::FindHttpHeader(ParseRawHeaders(t.rawHeaders), "Content-Length");
             if (!length.empty() && t.status != 204 && t.status != 304 &&
                 t.body.size() < std::strtoull(length.c_str(), nullptr, 10)) {
                 t.errorNumber = httperr::kConnectionError;
@@ -254,7 +238,7 @@ void CALLBACK OnStatus(HINTERNET handle, DWORD_PTR context, DWORD status, LPVOID
     }
 }
 
-class Win32Request : public platform::HttpRequest {
+class Win32Request final : public platform::HttpRequestBase {
   public:
     Win32Request() {
         static std::once_flag registered;
@@ -269,7 +253,8 @@ class Win32Request : public platform::HttpRequest {
         window_ = ::CreateWindowExW(0, kClassName, L"", 0, 0, 0, 0, 0, HWND_MESSAGE, nullptr,
                                     ::GetModuleHandleW(nullptr), nullptr);
         if (window_ == nullptr) {
-            Raise(static_cast<int32_t>(::GetLastError()), "HttpRequest");
+            const auto number = static_cast<int32_t>(::GetLastError());
+            throw Error(number, "HttpRequest", ErrorText(number));
         }
         ::SetWindowLongPtrW(window_, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(this));
     }
@@ -279,13 +264,12 @@ class Win32Request : public platform::HttpRequest {
         ::DestroyWindow(window_);
     }
 
-    void Open(std::string_view method, std::string_view url, bool async) override {
-        if (transfer_) {
-            Raise(httperr::kIncorrectHandleState, "HttpRequest.Open");
-        }
-        if (const int32_t problem = httperr::CheckRequestUrl(url); problem != 0) {
-            Raise(problem, "HttpRequest.Open");
-        }
+  private:
+    static constexpr const wchar_t* kClassName = L"Vexav6HttpRequest";
+
+    std::string ErrorText(int32_t number) const override { return win32::ErrorText(number); }
+
+    void CheckUrl(std::string_view url) override {
         const std::wstring wideUrl = Wide(url);
         URL_COMPONENTS parts{};
         parts.dwStructSize = sizeof parts;
@@ -294,110 +278,75 @@ class Win32Request : public platform::HttpRequest {
         parts.dwUrlPathLength = static_cast<DWORD>(-1);
         parts.dwExtraInfoLength = static_cast<DWORD>(-1);
         if (!::WinHttpCrackUrl(wideUrl.c_str(), static_cast<DWORD>(wideUrl.size()), 0, &parts)) {
-            Raise(httperr::kInvalidUrl, "HttpRequest.Open");
+            throw Error(httperr::kInvalidUrl, "HttpRequest.Open", ErrorText(httperr::kInvalidUrl));
         }
-        settings_ = Settings{};
-        settings_.method = Wide(method);
-        settings_.host.assign(parts.lpszHostName, parts.dwHostNameLength);
-        settings_.path.assign(parts.lpszUrlPath, parts.dwUrlPathLength);
-        settings_.path.append(parts.lpszExtraInfo, parts.dwExtraInfoLength);
-        if (settings_.path.empty()) {
-            settings_.path = L"/";
+        target_ = Target{};
+        target_.host.assign(parts.lpszHostName, parts.dwHostNameLength);
+        target_.path.assign(parts.lpszUrlPath, parts.dwUrlPathLength);
+        target_.path.append(parts.lpszExtraInfo, parts.dwExtraInfoLength);
+        if (target_.path.empty()) {
+            target_.path = L"/";
         }
-        settings_.port = parts.nPort;
-        settings_.secure = parts.nScheme == INTERNET_SCHEME_HTTPS;
-        async_ = async;
-        opened_ = true;
-        Clear();
+        target_.port = parts.nPort;
+        target_.secure = parts.nScheme == INTERNET_SCHEME_HTTPS;
     }
 
-    void SetTimeouts(int32_t resolveMs, int32_t connectMs, int32_t sendMs,
-                     int32_t receiveMs) override {
-        settings_.resolveMs = resolveMs;
-        settings_.connectMs = connectMs;
-        settings_.sendMs = sendMs;
-        settings_.receiveMs = receiveMs;
+    platform::HttpOutcome Transfer(const platform::HttpRequestSettings& settings) override {
+        const std::shared_ptr<win32::Transfer> transfer = Begin(settings);
+        ::WaitForSingleObject(transfer->ended.Get(), INFINITE);
+        Release(*transfer);
+        transfer_.reset();
+        return Outcome(*transfer);
     }
 
-    void SetRequestHeader(std::string_view name, std::string_view value) override {
-        if (!opened_ || transfer_) {
-            Raise(httperr::kIncorrectHandleState, "HttpRequest.SetRequestHeader");
-        }
-        for (auto& [key, existing] : settings_.headerPairs) {
-            if (text::EqualsIgnoreCase(key, name)) {
-                existing = value;
-                return;
-            }
-        }
-        settings_.headerPairs.emplace_back(std::string(name), std::string(value));
-    }
+    void Start(const platform::HttpRequestSettings& settings) override { Begin(settings); }
 
-    void Send() override {
-        if (!opened_ || transfer_) {
-            Raise(httperr::kIncorrectHandleState, "HttpRequest.Send");
-        }
-        opened_ = false;
-        auto transfer = std::make_shared<Transfer>();
-        transfer->id = nextId_++;
-        transfer->notifyWindow = window_;
-        transfer_ = transfer;
-        if (const DWORD failure = Start(*transfer); failure != 0) {
-            End(*transfer, static_cast<int32_t>(failure));
-        }
-        if (!async_) {
-            ::WaitForSingleObject(transfer->ended.Get(), INFINITE);
-            Release(*transfer);
-            transfer_.reset();
-            if (Apply(*transfer)) {
-                throw Error(transfer->errorNumber, "HttpRequest.Send",
-                            ErrorText(transfer->errorNumber));
-            }
-        }
-    }
-
-    void Abort() override {
+    void Stop() override {
         if (transfer_) {
             Release(*transfer_);
             transfer_.reset();
         }
     }
 
-    int32_t Status() const override { return status_; }
-    std::string StatusText() const override { return statusText_; }
-    std::string GetResponseHeader(std::string_view name) const override {
-        return FindHeader(headers_, name);
+    std::shared_ptr<win32::Transfer> Begin(const platform::HttpRequestSettings& settings) {
+        auto transfer = std::make_shared<win32::Transfer>();
+        transfer->id = nextId_++;
+        transfer->notifyWindow = window_;
+        transfer_ = transfer;
+        if (const DWORD failure = StartTransfer(*transfer, settings); failure != 0) {
+            End(*transfer, static_cast<int32_t>(failure));
+        }
+        return transfer;
     }
-    const std::vector<uint8_t>& ResponseBody() const override { return body_; }
-
-  private:
-    static constexpr const wchar_t* kClassName = L"Vexav6HttpRequest";
 
     // Creates the handles and starts the request; 0 or the WinHTTP error of the step that failed.
-    DWORD Start(Transfer& t) {
-        const Settings& s = settings_;
+    DWORD StartTransfer(win32::Transfer& t, const platform::HttpRequestSettings& s) {
         t.session.Reset(::WinHttpOpen(nullptr, WINHTTP_ACCESS_TYPE_DEFAULT_PROXY,
                                       WINHTTP_NO_PROXY_NAME, WINHTTP_NO_PROXY_BYPASS,
                                       WINHTTP_FLAG_ASYNC));
         if (!t.session) {
             return ::GetLastError();
         }
-        t.connection.Reset(::WinHttpConnect(t.session.Get(), s.host.c_str(), s.port, 0));
+        t.connection.Reset(
+            ::WinHttpConnect(t.session.Get(), target_.host.c_str(), target_.port, 0));
         if (!t.connection) {
             return ::GetLastError();
         }
+        const std::wstring method = Wide(s.method);
         t.request.Reset(::WinHttpOpenRequest(
-            t.connection.Get(), s.method.c_str(), s.path.c_str(), nullptr, WINHTTP_NO_REFERER,
-            WINHTTP_DEFAULT_ACCEPT_TYPES, s.secure ? WINHTTP_FLAG_SECURE : 0));
+            t.connection.Get(), method.c_str(), target_.path.c_str(), nullptr, WINHTTP_NO_REFERER,
+            WINHTTP_DEFAULT_ACCEPT_TYPES, target_.secure ? WINHTTP_FLAG_SECURE : 0));
         if (!t.request) {
             return ::GetLastError();
         }
         HINTERNET request = t.request.Get();
-        ::WinHttpSetTimeouts(request, s.resolveMs, s.connectMs, s.sendMs, s.receiveMs);
+        ::WinHttpSetTimeouts(request, s.resolveTimeoutMs, s.connectTimeoutMs, s.sendTimeoutMs,
+                             s.receiveTimeoutMs);
         // Some WinHTTP versions (Wine's) time the wait for the response headers only by this.
-        DWORD receive = static_cast<DWORD>(s.receiveMs);
+        DWORD receive = static_cast<DWORD>(s.receiveTimeoutMs);
         ::WinHttpSetOption(request, WINHTTP_OPTION_RECEIVE_RESPONSE_TIMEOUT, &receive,
                            sizeof receive);
-        for (const auto& [name, value] : s.headerPairs) {
+        for (const auto& [name, value] : s.headers) {
             const std::wstring line = Wide(name + ": " + value);
             if (!::WinHttpAddRequestHeaders(
                     request, line.c_str(), static_cast<DWORD>(-1),
@@ -412,7 +361,7 @@ class Win32Request : public platform::HttpRequest {
             return ::GetLastError();
         }
         // From here WinHTTP holds the transfer until it closes the request handle.
-        auto* holder = new std::shared_ptr<Transfer>(transfer_);
+        auto* holder = new std::shared_ptr<win32::Transfer>(transfer_);
         DWORD_PTR context = reinterpret_cast<DWORD_PTR>(holder);
         if (!::WinHttpSetOption(request, WINHTTP_OPTION_CONTEXT_VALUE, &context, sizeof context)) {
             delete holder;
@@ -443,58 +392,34 @@ class Win32Request : public platform::HttpRequest {
         return ::DefWindowProcW(window, message, wParam, lParam);
     }
 
-    // On the user-interface thread. The callback runs last: it may open the next request or
-    // destroy this object.
+    // On the user-interface thread.
     void OnTransferEnded(uint64_t id) {
         if (!transfer_ || transfer_->id != id) {
             return;  // aborted meanwhile, or a synchronous request already handled
         }
-        const std::shared_ptr<Transfer> transfer = std::move(transfer_);
+        const std::shared_ptr<win32::Transfer> transfer = std::move(transfer_);
         Release(*transfer);
-        if (Apply(*transfer)) {
-            auto callback = onError;
-            if (callback) {
-                callback(transfer->errorNumber, ErrorText(transfer->errorNumber));
-            }
-        } else {
-            auto callback = onResponseFinished;
-            if (callback) {
-                callback();
-            }
-        }
+        Finish(Outcome(*transfer));
     }
 
-    void Clear() {
-        status_ = 0;
-        statusText_.clear();
-        headers_.clear();
-        body_.clear();
-    }
-
-    // Takes the ended transfer's results; true when it failed.
-    bool Apply(Transfer& t) {
-        Clear();
+    // The ended transfer's results.
+    platform::HttpOutcome Outcome(win32::Transfer& t) const {
         const std::lock_guard lock(t.mutex);
         if (t.errorNumber != 0) {
-            return true;
+            return platform::HttpOutcome::Failure(t.errorNumber, ErrorText(t.errorNumber));
         }
-        status_ = static_cast<int32_t>(t.status);
-        statusText_ = Narrow(t.statusText);
-        headers_ = ParseRawHeaders(t.rawHeaders);
-        body_ = std::move(t.body);
-        return false;
+        platform::HttpOutcome outcome;
+        outcome.status = static_cast<int32_t>(t.status);
+        outcome.statusText = Narrow(t.statusText);
+        outcome.headers = ParseRawHeaders(t.rawHeaders);
+        outcome.body = std::move(t.body);
+        return outcome;
     }
 
     HWND window_ = nullptr;
-    Settings settings_;
-    bool async_ = true;
-    bool opened_ = false;
+    Target target_;
     uint64_t nextId_ = 1;
-    std::shared_ptr<Transfer> transfer_;
-    int32_t status_ = 0;
-    std::string statusText_;
-    Headers headers_;
-    std::vector<uint8_t> body_;
+    std::shared_ptr<win32::Transfer> transfer_;
 };
 
 }  // namespace

@@ -29,27 +29,38 @@ using UnicastIpAddressEntryFn = decltype(&::CreateUnicastIpAddressEntry);
 using InitializeIpForwardEntryFn = decltype(&::InitializeIpForwardEntry);
 using IpForwardEntry2Fn = decltype(&::CreateIpForwardEntry2);
 
-constexpr Status kCallNotImplemented = ERROR_CALL_NOT_IMPLEMENTED;
-
 // Exports that Wine provides only as stubs which end the process when called.
 constexpr std::string_view kWineStubs[] = {
     "InitializeUnicastIpAddressEntry", "CreateUnicastIpAddressEntry", "DeleteUnicastIpAddressEntry",
     "InitializeIpForwardEntry",        "CreateIpForwardEntry2",       "DeleteIpForwardEntry2",
 };
 
+// A call that came after Windows 2000: the function found in the module, or what calling it
+// answers instead. That is ERROR_PROC_NOT_FOUND (127) when the module lacks it, as looking it up
+// answers on Windows and Wine alike, and ERROR_CALL_NOT_IMPLEMENTED (120) for one of Wine's stubs.
+// It converts to the function pointer, null when there is none.
 template <class Fn>
-void Resolve(HMODULE module, const char* name, Fn& slot) {
-    slot = nullptr;
+struct LateCall {
+    Fn call = nullptr;
+    Status absent = status::kProcNotFound;
+
+    operator Fn() const { return call; }
+};
+
+template <class Fn>
+void Resolve(HMODULE module, const char* name, LateCall<Fn>& slot) {
+    slot = LateCall<Fn>{};
     if (module == nullptr) {
-        return;
-    }
-    if (RunningUnderWine() &&
-        std::find(std::begin(kWineStubs), std::end(kWineStubs), name) != std::end(kWineStubs)) {
         return;
     }
     // Through the generic function pointer type, which every function pointer converts from and to.
     const auto generic = reinterpret_cast<void (*)()>(::GetProcAddress(module, name));
-    slot = reinterpret_cast<Fn>(generic);
+    if (generic != nullptr && RunningUnderWine() &&
+        std::find(std::begin(kWineStubs), std::end(kWineStubs), name) != std::end(kWineStubs)) {
+        slot.absent = status::kCallNotImplemented;
+        return;
+    }
+    slot.call = reinterpret_cast<Fn>(generic);
 }
 
 // A table that a call of the Vista family allocated, freed with FreeMibTable. FreeMibTable itself
@@ -88,17 +99,17 @@ size_t EntriesInBuffer(size_t count, const SizedBuffer& buffer, size_t offset) {
 
 struct Win32IpHelper::LateCalls {
     HMODULE loaded = nullptr;  // set when this object loaded the module and must free it
-    GetAdaptersAddressesFn getAdaptersAddresses = nullptr;
-    ConvertInterfaceIndexToLuidFn convertInterfaceIndexToLuid = nullptr;
-    GetUnicastIpAddressTableFn getUnicastIpAddressTable = nullptr;
-    GetIpForwardTable2Fn getIpForwardTable2 = nullptr;
-    FreeMibTableFn freeMibTable = nullptr;
-    InitializeUnicastIpAddressEntryFn initializeUnicastIpAddressEntry = nullptr;
-    UnicastIpAddressEntryFn createUnicastIpAddressEntry = nullptr;
-    UnicastIpAddressEntryFn deleteUnicastIpAddressEntry = nullptr;
-    InitializeIpForwardEntryFn initializeIpForwardEntry = nullptr;
-    IpForwardEntry2Fn createIpForwardEntry2 = nullptr;
-    IpForwardEntry2Fn deleteIpForwardEntry2 = nullptr;
+    LateCall<GetAdaptersAddressesFn> getAdaptersAddresses;
+    LateCall<ConvertInterfaceIndexToLuidFn> convertInterfaceIndexToLuid;
+    LateCall<GetUnicastIpAddressTableFn> getUnicastIpAddressTable;
+    LateCall<GetIpForwardTable2Fn> getIpForwardTable2;
+    LateCall<FreeMibTableFn> freeMibTable;
+    LateCall<InitializeUnicastIpAddressEntryFn> initializeUnicastIpAddressEntry;
+    LateCall<UnicastIpAddressEntryFn> createUnicastIpAddressEntry;
+    LateCall<UnicastIpAddressEntryFn> deleteUnicastIpAddressEntry;
+    LateCall<InitializeIpForwardEntryFn> initializeIpForwardEntry;
+    LateCall<IpForwardEntry2Fn> createIpForwardEntry2;
+    LateCall<IpForwardEntry2Fn> deleteIpForwardEntry2;
 
     ~LateCalls() {
         if (loaded != nullptr) {
@@ -132,8 +143,8 @@ const Win32IpHelper::LateCalls& Win32IpHelper::Late() {
         Resolve(module, "DeleteIpForwardEntry2", calls->deleteIpForwardEntry2);
         // A table that could not be freed is not fetched.
         if (calls->freeMibTable == nullptr) {
-            calls->getUnicastIpAddressTable = nullptr;
-            calls->getIpForwardTable2 = nullptr;
+            calls->getUnicastIpAddressTable = {};
+            calls->getIpForwardTable2 = {};
         }
         late_ = std::move(calls);
     });
@@ -153,7 +164,7 @@ Status Win32IpHelper::GetAdapterIndex(std::u16string_view adapterName, uint32_t&
 Status Win32IpHelper::ConvertInterfaceIndexToLuid(uint32_t index, uint64_t& luid) {
     const auto convert = Late().convertInterfaceIndexToLuid;
     if (convert == nullptr) {
-        return kCallNotImplemented;
+        return convert.absent;
     }
     NET_LUID found{};
     const Status result = convert(index, &found);
@@ -215,7 +226,7 @@ Status Win32IpHelper::GetUnicastIpAddressTable(uint16_t family,
                                                std::vector<platform::UnicastRow>& rows) {
     const LateCalls& late = Late();
     if (late.getUnicastIpAddressTable == nullptr) {
-        return kCallNotImplemented;
+        return late.getUnicastIpAddressTable.absent;
     }
     MibTable<MIB_UNICASTIPADDRESS_TABLE> table(late.freeMibTable);
     const Status result = late.getUnicastIpAddressTable(family, table.Put());
@@ -235,7 +246,7 @@ Status Win32IpHelper::GetIpForwardTable2(uint16_t family,
                                          std::vector<platform::ForwardRow2>& rows) {
     const LateCalls& late = Late();
     if (late.getIpForwardTable2 == nullptr) {
-        return kCallNotImplemented;
+        return late.getIpForwardTable2.absent;
     }
     MibTable<MIB_IPFORWARD_TABLE2> table(late.freeMibTable);
     const Status result = late.getIpForwardTable2(family, table.Put());
@@ -255,7 +266,7 @@ Status Win32IpHelper::GetAdaptersAddresses(uint32_t family, uint32_t flags,
                                            std::vector<platform::AdapterAddresses>& adapters) {
     const auto get = Late().getAdaptersAddresses;
     if (get == nullptr) {
-        return kCallNotImplemented;
+        return get.absent;
     }
     SizedBuffer buffer;
     constexpr uint32_t kFirstSize = 16 * 1024;
@@ -349,7 +360,7 @@ void Win32IpHelper::InitializeUnicastIpAddressEntry(platform::UnicastRow& row) {
 Status Win32IpHelper::CreateUnicastIpAddressEntry(const platform::UnicastRow& row) {
     const auto create = Late().createUnicastIpAddressEntry;
     if (create == nullptr) {
-        return kCallNotImplemented;
+        return create.absent;
     }
     const MIB_UNICASTIPADDRESS_ROW entry = ToSystem(row);
     return create(&entry);
@@ -358,7 +369,7 @@ Status Win32IpHelper::CreateUnicastIpAddressEntry(const platform::UnicastRow& ro
 Status Win32IpHelper::DeleteUnicastIpAddressEntry(const platform::UnicastRow& row) {
     const auto remove = Late().deleteUnicastIpAddressEntry;
     if (remove == nullptr) {
-        return kCallNotImplemented;
+        return remove.absent;
     }
     const MIB_UNICASTIPADDRESS_ROW entry = ToSystem(row);
     return remove(&entry);
@@ -375,7 +386,7 @@ void Win32IpHelper::InitializeIpForwardEntry(platform::ForwardRow2& row) {
 Status Win32IpHelper::CreateIpForwardEntry2(const platform::ForwardRow2& row) {
     const auto create = Late().createIpForwardEntry2;
     if (create == nullptr) {
-        return kCallNotImplemented;
+        return create.absent;
     }
     const MIB_IPFORWARD_ROW2 entry = ToSystem(row);
     return create(&entry);
@@ -384,7 +395,7 @@ Status Win32IpHelper::CreateIpForwardEntry2(const platform::ForwardRow2& row) {
 Status Win32IpHelper::DeleteIpForwardEntry2(const platform::ForwardRow2& row) {
     const auto remove = Late().deleteIpForwardEntry2;
     if (remove == nullptr) {
-        return kCallNotImplemented;
+        return remove.absent;
     }
     const MIB_IPFORWARD_ROW2 entry = ToSystem(row);
     return remove(&entry);

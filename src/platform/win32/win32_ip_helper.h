@@ -30,13 +30,13 @@ namespace vexav6::win32 {
 // Windows 2000 and XP. The calls that came with Windows XP (GetAdaptersAddresses) and Windows Vista
 // (ConvertInterfaceIndexToLuid, the unicast and route-2 tables, FreeMibTable, Initialize*, Create*
 // and Delete* of the rows) are not imported: the program must start on systems without them. They
-// are looked up in the module on first use. A call that the system lacks answers
-// ERROR_CALL_NOT_IMPLEMENTED (120), whose system text ("This function is not supported on this
-// system.") is what the user should read, rather than ERROR_PROC_NOT_FOUND (127), which speaks of a
-// procedure. The two Initialize* calls cannot fail: without the system's initialiser they give the
+// are looked up in the module on first use. A call that the system lacks answers what looking it
+// up answered, ERROR_PROC_NOT_FOUND (127), on Windows and Wine alike (the simulated machine answers
+// the same). The two Initialize* calls cannot fail: without the system's initialiser they give the
 // documented default row (see DefaultUnicastRow, DefaultForwardRow2). Under Wine, whose exports of
 // InitializeUnicastIpAddressEntry, InitializeIpForwardEntry and the Create/Delete calls of those
-// rows are stubs that end the process, they are treated as absent.
+// rows are stubs that end the process, they are not called: the Create/Delete calls answer
+// ERROR_CALL_NOT_IMPLEMENTED (120).
 class Win32IpHelper final : public platform::IpHelperApi {
   public:
     using Status = platform::Status;

@@ -77,7 +77,7 @@ class Legacy {
 std::shared_ptr<Preset> StaticPreset() {
     auto p = std::make_shared<Preset>();
     p->SetPresetName("Office");
-    p->SetMACAddress(macaction::kCustom);
+    p->SetMACAddress(MacAction::Custom);
     p->SetCustomMACAddress("02:1A:2B:3C:4D:5E");
     p->SetIPv4Selected(true);
     IPv4AddressList v4;
@@ -113,7 +113,7 @@ std::shared_ptr<Preset> StaticPreset() {
 std::shared_ptr<Preset> DhcpPreset() {
     auto p = std::make_shared<Preset>();
     p->SetPresetName("Home");
-    p->SetMACAddress(macaction::kRandom02);
+    p->SetMACAddress(MacAction::Random02);
     p->SetIPv4Selected(true);
     p->SetIPv4DHCPEnabled(true);
     p->SetIPv6Selected(true);
@@ -126,7 +126,7 @@ std::shared_ptr<Preset> DhcpPreset() {
 std::shared_ptr<Preset> EmptyListsPreset() {
     auto p = std::make_shared<Preset>();
     p->SetPresetName("Bare");
-    p->SetMACAddress(macaction::kOriginal);
+    p->SetMACAddress(MacAction::Original);
     p->SetIPv4Selected(true);
     p->SetIPv4Addresses(IPv4AddressList());
     p->SetIPv4Gateways(IPv4GatewayList());
