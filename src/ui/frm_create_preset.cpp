@@ -15,11 +15,11 @@ namespace {
 using C = PresetControl;
 
 // The MAC options in the order Save checks them, with their MACAddress values.
-constexpr std::pair<PresetControl, int32_t> kMACOptions[] = {
-    {C::RandomMAC, macaction::kRandom},
-    {C::Random02MAC, macaction::kRandom02},
-    {C::OriginalMAC, macaction::kOriginal},
-    {C::CustomMAC, macaction::kCustom},
+constexpr std::pair<PresetControl, MacAction> kMACOptions[] = {
+    {C::RandomMAC, MacAction::Random},
+    {C::Random02MAC, MacAction::Random02},
+    {C::OriginalMAC, MacAction::Original},
+    {C::CustomMAC, MacAction::Custom},
 };
 
 // The controls of one protocol's tab.
@@ -83,12 +83,12 @@ void frmCreatePreset::EditRefresh(const Preset& preset) {
     preset_ = std::move(copy);
 
     view_.SetText(C::Name, preset_->PresetName());
-    const int32_t mac = preset_->MACAddress();
-    Check(C::IncludeMAC, mac != macaction::kLeave);
+    const MacAction mac = preset_->MACAddress();
+    Check(C::IncludeMAC, mac != MacAction::Leave);
     for (const auto& [option, value] : kMACOptions) {
         Check(option, mac == value);
     }
-    view_.SetText(C::MACBox, mac == macaction::kCustom ? preset_->CustomMACAddress() : "");
+    view_.SetText(C::MACBox, mac == MacAction::Custom ? preset_->CustomMACAddress() : "");
     UpdateMACControls();
 
     Check(C::IncludeProxy, preset_->IEProxySelected());
@@ -308,7 +308,7 @@ void frmCreatePreset::Save() {
     p.SetCustomMACAddress(custom ? view_.Text(C::MACBox) : "");
     p.SetPresetName(name);
 
-    int32_t mac = macaction::kLeave;
+    MacAction mac = MacAction::Leave;
     if (include) {
         for (const auto& [option, value] : kMACOptions) {
             if (Checked(option)) {

@@ -152,7 +152,7 @@ void PresetPanel::SavePreset(bool throwError) {
         return;
     }
     try {
-        if (PresetSupport::SavePresetFile(presetFile_, presets_, throwError)) {
+        if (PresetSupport::SavePresetFile(presetFile_, presets_, throwError, *disk_)) {
             modified_ = false;
         }
     } catch (const Error& error) {
@@ -162,7 +162,7 @@ void PresetPanel::SavePreset(bool throwError) {
 
 void PresetPanel::SavePresetAs(const std::string& presetFile) {
     try {
-        PresetSupport::SavePresetFile(presetFile, presets_, true);
+        PresetSupport::SavePresetFile(presetFile, presets_, true, *disk_);
     } catch (const Error& error) {
         throw FileError(error, "Cannot save", presetFile);
     }

@@ -11,6 +11,7 @@
 #include "platform/platform.h"
 #include "presets/preset.h"
 #include "presets/property_list.h"
+#include "system/path.h"
 
 namespace vexav6 {
 class NICVendor;
@@ -49,6 +50,8 @@ class PresetPanel {
     explicit PresetPanel(const Platform& platform);
 
     void AttachView(PresetPanelView* view);
+    // The disk the preset files are written to (the system's unless a test gives another).
+    void SetDisk(Path::Disk& disk) { disk_ = &disk; }
     // The editor behind "New" and "Edit", given by the owner.
     PresetEditorHost showEditor;
 
@@ -112,6 +115,7 @@ class PresetPanel {
 
     Platform platform_;
     PresetPanelView* view_ = nullptr;
+    Path::Disk* disk_ = &Path::SystemDisk();
     std::string presetFile_;
     PresetCollection presets_;
     bool modified_ = false;

@@ -111,7 +111,7 @@ TEST_F(frmCreatePresetTest, SaveRefusesWhatCannotBeStoredAndCompletesThePreset) 
     EXPECT_EQ(editor.DialogResult(), frmCreatePreset::kSaved);
     const Preset& saved = *editor.GetPreset();
     EXPECT_EQ(saved.PresetName(), "Travel");
-    EXPECT_EQ(saved.MACAddress(), macaction::kCustom);
+    EXPECT_EQ(saved.MACAddress(), MacAction::Custom);
     EXPECT_EQ(saved.CustomMACAddress(), "02-11-22-33-44-55");
     EXPECT_TRUE(saved.IEProxyEnabled());
     EXPECT_EQ(saved.IEProxyServer(), "proxy.example");
@@ -129,11 +129,11 @@ TEST_F(frmCreatePresetTest, SaveRefusesWhatCannotBeStoredAndCompletesThePreset) 
     other.OnOptionSelected(C::RandomMAC);
     other.OnCheckChanged(C::EnableProxy, false);
     other.Save();
-    EXPECT_EQ(other.GetPreset()->MACAddress(), macaction::kRandom);
+    EXPECT_EQ(other.GetPreset()->MACAddress(), MacAction::Random);
     EXPECT_EQ(other.GetPreset()->CustomMACAddress(), "");
     EXPECT_EQ(other.GetPreset()->IEProxyPort(), 0);
     EXPECT_TRUE(other.GetPreset()->IEProxySelected());
-    EXPECT_EQ(saved.MACAddress(), macaction::kCustom);
+    EXPECT_EQ(saved.MACAddress(), MacAction::Custom);
     EXPECT_EQ(saved.IEProxyPort(), 8080);
 }
 

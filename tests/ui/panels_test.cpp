@@ -18,9 +18,6 @@ namespace {
 
 using ::testing::HasSubstr;
 
-constexpr const char* kEthernetClassKey =
-    "SYSTEM\\CurrentControlSet\\Control\\Class\\{4D36E972-E325-11CE-BFC1-08002BE10318}\\0001";
-
 // The demo machine with a vendor database that knows the Ethernet adapter's maker.
 class PanelTest : public ::testing::Test {
   protected:

@@ -13,13 +13,30 @@
 #include "presets/preset_support.h"
 #include "presets/preset_test_support.h"
 #include "support/temp_dir.h"
-#include "system/path_fault_injection.h"
 #include "ui/fake_main_view.h"
 #include "ui/frm_main.h"
 #include "ui/preset_fakes.h"
 
 namespace vexav6::ui {
 namespace {
+
+// A disk that is full for one file: its sixth byte fails, then every write succeeds again.
+class FullOnce final : public Path::Disk {
+  public:
+    int64_t Write(int fd, const uint8_t* data, size_t size, int& error) override {
+        if (!failed_ && written_ + size > 5) {
+            failed_ = true;
+            error = ENOSPC;
+            return -1;
+        }
+        written_ += size;
+        return Path::SystemDisk().Write(fd, data, size, error);
+    }
+
+  private:
+    size_t written_ = 0;
+    bool failed_ = false;
+};
 
 using platform::MessageBoxResult;
 using ::testing::ElementsAre;
@@ -286,7 +303,8 @@ TEST_F(PresetPanelTest, BadFilesAreNamedNeverLoadedAndNeverOverwritten) {
 
     // A failed save leaves the previous file whole and the presets still changed; quitting then
     // asks, and Cancel stays.
-    Path::faults::FailNextWriteAfter(5, ENOSPC);
+    FullOnce fullDisk;
+    Panel().SetDisk(fullDisk);
     machine.ui.ClearBoxes();
     machine.ui.ScriptAnswer(MessageBoxResult::Cancel);
     EXPECT_FALSE(main.OnCloseRequested());
@@ -297,7 +315,7 @@ TEST_F(PresetPanelTest, BadFilesAreNamedNeverLoadedAndNeverOverwritten) {
     EXPECT_THAT(machine.ui.Boxes()[0].text, HasSubstr(defaultFile));
 
     // Yes saves them elsewhere, and the window may go.
-    Path::faults::FailNextWriteAfter(5, ENOSPC);
+    fullDisk = FullOnce();
     machine.ui.ScriptAnswer(MessageBoxResult::Yes);
     machine.ui.ScriptFileChosen(folder.File("elsewhere.kpf"));
     EXPECT_TRUE(main.OnCloseRequested());
