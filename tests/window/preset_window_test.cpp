@@ -14,7 +14,7 @@
 #include "presets/preset_support.h"
 #include "presets/preset_test_support.h"
 #include "support/dashless_dir.h"
-#include "system/path_fault_injection.h"
+#include "support/failing_disk.h"
 #include "ui/win32/controls.h"
 #include "ui/win32/frm_create_preset_window.h"
 #include "ui/win32/frm_import_export_presets_window.h"
@@ -404,7 +404,8 @@ TEST_F(PresetWindowTest, BadFilesAreRefusedAndChangesAreAskedForOrSaved) {
     });
     Click(Panel().Button(PresetPanelWindow::kNewId));
     const std::string before = ReadFileBytes(other.File("office.kpf"));
-    Path::faults::FailNextWriteAfter(4, ENOSPC);
+    FailingDisk fullDisk(4, ENOSPC);
+    Presenter().Presets().SetDisk(fullDisk);
     machine.ui.ClearBoxes();
     machine.ui.ScriptAnswer(MessageBoxResult::Cancel);
     Command(MainMenu::FileExit);
@@ -415,6 +416,7 @@ TEST_F(PresetWindowTest, BadFilesAreRefusedAndChangesAreAskedForOrSaved) {
 
     // The next try writes them, and the window goes (with the tray icon, the tray ends the
     // program).
+    Presenter().Presets().SetDisk(Path::SystemDisk());
     Command(MainMenu::FileExit);
     EXPECT_TRUE(Main() == nullptr || !::IsWindowVisible(Main()));
     EXPECT_EQ(PresetSupport::ReadPresetFile(other.File("office.kpf"))->Item(1)->PresetName(),

@@ -22,8 +22,7 @@ constexpr int kDefaultHeight = 700;
 constexpr int kMinWidth = 760;
 constexpr int kMinHeight = 560;
 constexpr int kMargin = 8;
-constexpr int kDetailsMinWidth = 420;
-constexpr int kMacPanelMinWidth = 300;
+constexpr int kMacPanelWidth = 340;
 constexpr int kTrafficWidth = 280;
 constexpr int kMinListHeight = 110;
 // The list's share of the height above the tabs, in percent.
@@ -174,11 +173,10 @@ void frmMainWindow::CreateControls() {
 void frmMainWindow::LayoutDetailsTab(Box client, const Scaler& px) {
     // The details panel on the left, the MAC address change panel on the right.
     Box area = client.Inset(px(kMargin));
-    // Half each, but the details get enough for a hardware ID while the change panel keeps room
-    // for its address box and buttons.
+    // Half each at the least; the change panel's controls need no more than their own width,
+    // so a wider page goes to the details and their long identifiers and vendor names.
     const int half = (area.Width() - px(kMargin)) / 2;
-    const int details = std::max(
-        half, std::min(px(kDetailsMinWidth), area.Width() - px(kMargin) - px(kMacPanelMinWidth)));
+    const int details = std::max(half, area.Width() - px(kMargin) - px(kMacPanelWidth));
     MoveBatch batch(2);
     batch.Move(details_.Handle(), area.TakeLeft(details, px(kMargin)));
     batch.Move(macPanel_.Handle(), area);
