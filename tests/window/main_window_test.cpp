@@ -153,6 +153,7 @@ TEST_F(MainWindowTest, VendorsPresetsAndTrafficOfTheSelectedAdapter) {
     ::SetWindowPos(Main(), nullptr, 0, 0, 1240, original.bottom - original.top,
                    SWP_NOMOVE | SWP_NOZORDER);
     Pump();
+    Screenshot("main-window-wide-details-beside-the-mac-panel");
     for (const auto field : {ui::DetailsField::Device, ui::DetailsField::HardwareID,
                              ui::DetailsField::ConfigID, ui::DetailsField::ActiveMAC}) {
         EXPECT_TRUE(ShowsWholeText(field)) << DetailsField(field);

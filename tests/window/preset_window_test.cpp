@@ -11,6 +11,7 @@
 #include <string>
 #include <vector>
 
+#include "platform/win32/wide_text.h"
 #include "presets/preset_support.h"
 #include "presets/preset_test_support.h"
 #include "support/dashless_dir.h"
@@ -18,6 +19,8 @@
 #include "ui/win32/controls.h"
 #include "ui/win32/frm_create_preset_window.h"
 #include "ui/win32/frm_import_export_presets_window.h"
+#include "ui/win32/ip_dialog_window.h"
+#include "ui/win32/ip_panel_window.h"
 #include "window/window_bench.h"
 
 namespace vexav6::testing {
@@ -404,8 +407,8 @@ TEST_F(PresetWindowTest, BadFilesAreRefusedAndChangesAreAskedForOrSaved) {
     });
     Click(Panel().Button(PresetPanelWindow::kNewId));
     const std::string before = ReadFileBytes(other.File("office.kpf"));
-    FailingDisk fullDisk(4, ENOSPC);
-    Presenter().Presets().SetDisk(fullDisk);
+    FailingDisk full(4, ENOSPC);
+    Presenter().Presets().SetDisk(full);
     machine.ui.ClearBoxes();
     machine.ui.ScriptAnswer(MessageBoxResult::Cancel);
     Command(MainMenu::FileExit);
@@ -421,6 +424,124 @@ TEST_F(PresetWindowTest, BadFilesAreRefusedAndChangesAreAskedForOrSaved) {
     EXPECT_TRUE(Main() == nullptr || !::IsWindowVisible(Main()));
     EXPECT_EQ(PresetSupport::ReadPresetFile(other.File("office.kpf"))->Item(1)->PresetName(),
               "Later");
+}
+
+TEST_F(PresetWindowTest, TheEditorsIPv4PanelEditsThePresetsAddressesSavedOnlyBySave) {
+    using ui::IPList;
+    using ui::win32::IPDialogWindow;
+    using ui::win32::IPPanelWindow;
+    OpenOnPresetsTab();
+    // The address list of the editor's IPv4 panel.
+    const auto addressList = [](HWND editor) {
+        struct Search {
+            HWND panel;
+        } search{nullptr};
+        ::EnumChildWindows(
+            editor,
+            [](HWND child, LPARAM data) -> BOOL {
+                wchar_t name[32] = {};
+                ::GetClassNameW(child, name, 32);
+                if (::lstrcmpW(name, L"Vexav6.IPv4Panel") == 0) {
+                    reinterpret_cast<Search*>(data)->panel = child;
+                    return FALSE;
+                }
+                return TRUE;
+            },
+            reinterpret_cast<LPARAM>(&search));
+        return search.panel == nullptr
+                   ? nullptr
+                   : ::GetDlgItem(search.panel,
+                                  IPPanelWindow::kFirstListId + static_cast<int>(IPList::Address));
+    };
+    const auto addresses = [](HWND list) {
+        std::vector<std::string> rows;
+        for (int row = 0; row < listview::Count(list); ++row) {
+            rows.push_back(listview::GetItemText(list, row, 0) + "/" +
+                           listview::GetItemText(list, row, 1));
+        }
+        return rows;
+    };
+    // A digit typed into the list opens "Add IPv4 Address" with it; the rest and the prefix
+    // length are typed into the dialog, which is closed with OK.
+    const auto addAddress = [&](HWND list, const std::string& address, const std::string& prefix) {
+        bool opened = false;
+        OnNextModal([&](HWND dialog) {
+            opened = true;
+            EXPECT_EQ(TextOf(dialog), "Add IPv4 Address");
+            for (const char c : address.substr(1)) {
+                ::SendMessageW(::GetFocus(), WM_CHAR, static_cast<WPARAM>(c), 1);
+            }
+            const HWND prefixBox =
+                ::GetDlgItem(dialog, IPDialogWindow::kFirstInputId +
+                                         static_cast<int>(ui::DialogControl::Prefix));
+            ::SetFocus(prefixBox);
+            ::SendMessageW(prefixBox, EM_SETSEL, 0, -1);
+            for (const char c : prefix) {
+                ::SendMessageW(prefixBox, WM_CHAR, static_cast<WPARAM>(c), 1);
+            }
+            ::SendMessageW(::GetDlgItem(dialog, IDOK), BM_CLICK, 0, 0);
+        });
+        ::SetFocus(list);
+        ::SendMessageW(list, WM_CHAR, static_cast<WPARAM>(address[0]), 1);
+        EXPECT_TRUE(opened);
+    };
+
+    // New preset: while the address list is not part of the preset the panel's list is shut;
+    // ticked, it takes an address through the add dialog, and Save keeps it.
+    OnNextDialog([&](HWND editor) {
+        Type(Find(editor, IdOf(PresetControl::Name)), "Lab");
+        CtrlTab(editor);
+        ASSERT_EQ(TabOf(editor), 1);
+        const HWND list = addressList(editor);
+        ASSERT_NE(list, nullptr);
+        // The list and every window up to the editor are shown (the editor's own visibility is
+        // not settled yet while this handler runs).
+        for (HWND w = list; w != editor; w = ::GetParent(w)) {
+            wchar_t name[64] = {};
+            ::GetClassNameW(w, name, 64);
+            EXPECT_TRUE(::GetWindowLongPtrW(w, GWL_STYLE) & WS_VISIBLE)
+                << vexav6::win32::Narrow(name);
+        }
+        EXPECT_FALSE(::IsWindowEnabled(list));
+        Click(Find(editor, IdOf(PresetControl::IncludeIPv4)));
+        Click(Find(editor, IdOf(PresetControl::IPv4Address)));
+        EXPECT_TRUE(::IsWindowEnabled(list));
+        addAddress(list, "10.20.30.40", "16");
+        EXPECT_THAT(addresses(list), ElementsAre("10.20.30.40/255.255.0.0"));
+        Screenshot(editor, "preset-editor-ipv4-panel");
+        Click(Find(editor, IDOK));
+    });
+    Click(Panel().Button(PresetPanelWindow::kNewId));
+    Pump();
+    ASSERT_EQ(PresetRow("Lab"), 0);
+    EXPECT_THAT(DetailRows(), ElementsAre("IPv4 Address: 10.20.30.40 (255.255.0.0)"));
+    const auto labAddresses = [&] {
+        std::vector<std::string> rows;
+        const PresetCollection presets = Presenter().Presets().ExportPresets();
+        const auto& list = presets.Item(1)->IPv4Addresses();
+        if (list) {
+            for (int i = 1; i <= list->Count(); ++i) {
+                rows.push_back(list->Item(i)->IPAddress() + "/" + list->Item(i)->SubnetMask());
+            }
+        }
+        return rows;
+    };
+    EXPECT_THAT(labAddresses(), ElementsAre("10.20.30.40/255.255.0.0"));
+
+    // Edit: the panel shows the saved address; one added and then cancelled is dropped.
+    ClickPreset("Lab");
+    OnNextDialog([&](HWND editor) {
+        CtrlTab(editor);
+        const HWND list = addressList(editor);
+        ASSERT_NE(list, nullptr);
+        EXPECT_THAT(addresses(list), ElementsAre("10.20.30.40/255.255.0.0"));
+        addAddress(list, "192.168.9.9", "24");
+        EXPECT_EQ(listview::Count(list), 2);
+        Click(Find(editor, IDCANCEL));
+    });
+    Click(Panel().Button(PresetPanelWindow::kEditId));
+    Pump();
+    EXPECT_THAT(labAddresses(), ElementsAre("10.20.30.40/255.255.0.0"));
 }
 
 }  // namespace

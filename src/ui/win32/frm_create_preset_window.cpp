@@ -84,9 +84,17 @@ frmCreatePresetWindow::frmCreatePresetWindow(const Platform& platform, std::stri
     for (auto& page : pages_) {
         page = std::make_unique<PresetEditorPage>(platform);
     }
+    ipv4_ = std::make_unique<IPv4Panel>(platform);
+    ipv6_ = std::make_unique<IPv6Panel>(platform);
+    ipv4Window_ = std::make_unique<IPv4PanelWindow>(platform);
+    ipv6Window_ = std::make_unique<IPv6PanelWindow>(platform);
+    ipPanels_ = {ipv4Window_.get(), ipv6Window_.get()};
 }
 
 frmCreatePresetWindow::~frmCreatePresetWindow() {
+    for (IPPanelWindow* panel : ipPanels_) {
+        panel->Unbind();
+    }
     if (keyFilter_ != nullptr) {
         ::UnhookWindowsHookEx(keyFilter_);
         filteredEditor = nullptr;
@@ -201,13 +209,15 @@ void frmCreatePresetWindow::CreateIPPage(int page, bool v6) {
     AddTo(page, boxes.address, L"BUTTON", boxes.addressText, BS_AUTOCHECKBOX);
     AddTo(page, boxes.gateway, L"BUTTON", boxes.gatewayText, BS_AUTOCHECKBOX);
     AddTo(page, boxes.dns, L"BUTTON", boxes.dnsText, BS_AUTOCHECKBOX);
-    // Where the IP configuration panel shows the working preset's lists.
-    ipPanelAreas_[v6 ? 1 : 0] =
-        AddStatic(page, L"STATIC",
-                  std::string("The ") + (v6 ? "IPv6" : "IPv4") +
-                      " addresses, gateways and DNS servers of the preset are edited here by the "
-                      "IP configuration panel, which this build of the program does not have yet.",
-                  SS_LEFT | SS_SUNKEN);
+    // The IP configuration panel in preset mode: it shows and edits the working preset's lists.
+    IPPanelWindow& panel = *ipPanels_[v6 ? 1 : 0];
+    panel.Create(pages_[static_cast<size_t>(page)]->Handle(), Fonts());
+    panel.Bind(v6 ? static_cast<IPPanel&>(*ipv6_) : *ipv4_);
+    ::ShowWindow(panel.Handle(), SW_SHOW);
+    // The frame goes to the bottom of the z-order so that it does not paint over the panel it
+    // surrounds; it takes no focus, so the Tab order stays as created.
+    ::SetWindowPos(ipFrames_[v6 ? 1 : 0], HWND_BOTTOM, 0, 0, 0, 0,
+                   SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
 }
 
 // --- Layout ---
@@ -285,7 +295,7 @@ void frmCreatePresetWindow::LayoutIPPage(int /*page*/, bool v6, Box client, cons
     for (const PresetControl control : {boxes.dhcp, boxes.address, boxes.gateway, boxes.dns}) {
         batch.Move(ControlOf(control), line.TakeLeft(px(110)).CentredHeight(px(20)));
     }
-    batch.Move(ipPanelAreas_[v6 ? 1 : 0], inside);
+    batch.Move(ipPanels_[v6 ? 1 : 0]->Handle(), inside);
 }
 
 // --- frmCreatePresetView ---
@@ -335,11 +345,11 @@ void frmCreatePresetWindow::ShowTab(int tab) {
 }
 
 void frmCreatePresetWindow::BindIPv4Panel(const std::shared_ptr<Preset>& preset) {
-    bound_[0] = preset;
+    ipv4_->SetPreset(preset);
 }
 
 void frmCreatePresetWindow::BindIPv6Panel(const std::shared_ptr<Preset>& preset) {
-    bound_[1] = preset;
+    ipv6_->SetPreset(preset);
 }
 
 void frmCreatePresetWindow::Close() {

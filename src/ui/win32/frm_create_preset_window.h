@@ -5,8 +5,11 @@
 #include <string>
 
 #include "ui/frm_create_preset.h"
+#include "ui/ipv4_panel.h"
+#include "ui/ipv6_panel.h"
 #include "ui/mac_address.h"
 #include "ui/win32/dialog.h"
+#include "ui/win32/ip_panel_window.h"
 #include "ui/win32/mac_address_window.h"
 #include "ui/win32/tab_page.h"
 
@@ -23,7 +26,9 @@ class PresetEditorPage : public TabPage {
 };
 
 // The preset editor ("Create New Preset" / "Edit Preset"): three tabs over the working preset,
-// "Save" and "Cancel". Ctrl+Tab and Ctrl+Shift+Tab go round the tabs.
+// "Save" and "Cancel". Ctrl+Tab and Ctrl+Shift+Tab go round the tabs. The IPv4 and IPv6 tabs
+// host the IP configuration panels in preset mode: they edit the lists of the working preset,
+// which Save hands on and Cancel drops.
 class frmCreatePresetWindow : public Dialog, public frmCreatePresetView {
   public:
     static constexpr int kTabId = 1390;
@@ -84,8 +89,13 @@ class frmCreatePresetWindow : public Dialog, public frmCreatePresetView {
     std::array<HWND, 3> macFrames_{};
     std::array<HWND, 3> macLabels_{};
     std::array<HWND, 2> ipFrames_{};
-    std::array<HWND, 2> ipPanelAreas_{};
-    std::array<std::shared_ptr<Preset>, 2> bound_;
+    // The IP configuration panels of the IPv4 and IPv6 tabs: the presenters outlive the windows
+    // (members go in reverse order).
+    std::unique_ptr<IPv4Panel> ipv4_;
+    std::unique_ptr<IPv6Panel> ipv6_;
+    std::unique_ptr<IPv4PanelWindow> ipv4Window_;
+    std::unique_ptr<IPv6PanelWindow> ipv6Window_;
+    std::array<IPPanelWindow*, 2> ipPanels_{};
     HHOOK keyFilter_ = nullptr;
 };
 
