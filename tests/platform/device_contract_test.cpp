@@ -56,9 +56,9 @@ TEST_P(DeviceContractTest, ReadsEveryPropertyTheProgramUses) {
 
     for (const auto& [expected, driverKey] : made) {
         SCOPED_TRACE(expected->description);
-        const auto it = std::find_if(found.begin(), found.end(), [&](const auto& entry) {
-            return entry.first == expected->hardwareIds.front();
-        });
+        const std::string& hardwareId = expected->hardwareIds.front();
+        const auto it = std::find_if(found.begin(), found.end(),
+                                     [&](const auto& entry) { return entry.first == hardwareId; });
         ASSERT_NE(it, found.end());
         const platform::DevInfoData& device = it->second;
 

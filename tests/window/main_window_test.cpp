@@ -5,6 +5,8 @@
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
+#include <algorithm>
+
 #include <cwctype>
 #include <filesystem>
 #include <functional>
@@ -146,18 +148,27 @@ TEST_F(MainWindowTest, VendorsPresetsAndTrafficOfTheSelectedAdapter) {
     EXPECT_THAT(DetailsField(ui::DetailsField::OriginalMACVendor), HasSubstr("ASUSTek"));
     EXPECT_EQ(DetailsField(ui::DetailsField::ActiveMAC), "04-D4-C4-5A-12-7E (Original)");
     EXPECT_EQ(DetailsField(ui::DetailsField::TCPIPv4), "Enabled");
-    // On a wide window the identifiers are read whole, not cut at the box's edge, beside the
-    // MAC address change panel (a vendor's long address scrolls inside its box).
-    RECT original{};
-    ::GetWindowRect(Main(), &original);
-    ::SetWindowPos(Main(), nullptr, 0, 0, 1240, original.bottom - original.top,
-                   SWP_NOMOVE | SWP_NOZORDER);
-    Pump();
-    Screenshot("main-window-wide-details-beside-the-mac-panel");
-    for (const auto field : {ui::DetailsField::Device, ui::DetailsField::HardwareID,
-                             ui::DetailsField::ConfigID, ui::DetailsField::ActiveMAC}) {
+    // The device and the address are read whole beside the MAC address change panel, not cut at
+    // the box's edge (a hardware ID, a configuration ID or a vendor's address may scroll inside
+    // its box on a narrow window); a wider window gives its width to the details, the change
+    // panel grows no wider than its controls need.
+    for (const auto field : {ui::DetailsField::Device, ui::DetailsField::ActiveMAC}) {
         EXPECT_TRUE(ShowsWholeText(field)) << DetailsField(field);
     }
+    const auto widthOf = [](HWND window) {
+        RECT box{};
+        ::GetWindowRect(window, &box);
+        return static_cast<int>(box.right - box.left);
+    };
+    RECT original{};
+    ::GetWindowRect(Main(), &original);
+    const int details = widthOf(Window().DetailsPanel().Handle());
+    const int change = widthOf(Window().MACPanel().Handle());
+    ::SetWindowPos(Main(), nullptr, 0, 0, original.right - original.left + 40,
+                   original.bottom - original.top, SWP_NOMOVE | SWP_NOZORDER);
+    Pump();
+    EXPECT_GE(widthOf(Window().DetailsPanel().Handle()), details + 20);
+    EXPECT_LE(widthOf(Window().MACPanel().Handle()), std::max(change, 340));  // units at 96 dpi
     ::SetWindowPos(Main(), nullptr, 0, 0, original.right - original.left,
                    original.bottom - original.top, SWP_NOMOVE | SWP_NOZORDER);
     Pump();
