@@ -8,6 +8,7 @@
 #include <cstdint>
 #include <span>
 #include <string>
+#include <string_view>
 
 #include "fuzz_support.h"
 #include "platform/sim/machine.h"
@@ -35,7 +36,11 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
         const std::string message = error.what();
         Check(message.starts_with(std::string(kName) + ": "),
               "a machine file error does not name the file: " + message);
-        Check(message.find("[json.exception") == std::string::npos,
+        // The program's words come first; the library's message may follow them, and it may
+        // quote the input, which may hold anything.
+        const std::string_view words =
+            std::string_view(message).substr(std::string(kName).size() + 2);
+        Check(!words.starts_with("[json.exception"),
               "a machine file error is the JSON library's own message: " + message);
         Check(sim::MachineText(machine) == freshText, "a refused machine file changed the machine");
         return 0;
