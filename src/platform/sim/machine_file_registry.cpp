@@ -6,6 +6,7 @@
 
 #include "base/text.h"
 #include "platform/root_key_names.h"
+#include "platform/sim/sim_registry.h"
 
 namespace vexav6::sim::machinefile {
 
@@ -53,22 +54,6 @@ bool TypeFromName(const Json& value, uint32_t& type) {
         }
     }
     return false;
-}
-
-std::vector<uint8_t> StringBytes(const std::string& value) {
-    std::vector<uint8_t> data(value.begin(), value.end());
-    data.push_back(0);
-    return data;
-}
-
-std::vector<uint8_t> MultiStringBytes(const std::vector<std::string>& values) {
-    std::vector<uint8_t> data;
-    for (const std::string& value : values) {
-        data.insert(data.end(), value.begin(), value.end());
-        data.push_back(0);
-    }
-    data.push_back(0);
-    return data;
 }
 
 // The text of string data that a plain JSON text can carry exactly: one closing zero, none inside.
@@ -161,7 +146,7 @@ Json ValueToJson(const SimRegistry::Value& value) {
 
 SimRegistry::Value ValueFromJson(const Reader& reader, const Json& json, const std::string& where) {
     if (json.is_string()) {
-        return {regtype::kSz, StringBytes(json.get<std::string>())};
+        return {regtype::kSz, StringData(json.get<std::string>())};
     }
     if (json.is_number_integer()) {
         const int64_t number = reader.NumberValue(json, where, INT32_MIN, UINT32_MAX);
@@ -180,7 +165,7 @@ SimRegistry::Value ValueFromJson(const Reader& reader, const Json& json, const s
             }
             entries.push_back(json[i].get<std::string>());
         }
-        return {regtype::kMultiSz, MultiStringBytes(entries)};
+        return {regtype::kMultiSz, MultiStringData(entries)};
     }
     if (!json.is_object()) {
         reader.Fail(where,
@@ -220,10 +205,10 @@ SimRegistry::Value ValueFromJson(const Reader& reader, const Json& json, const s
         return {type, bytes};
     }
     if (json.contains("text")) {
-        return {type, StringBytes(reader.Text(json, "text", where))};
+        return {type, StringData(reader.Text(json, "text", where))};
     }
     if (json.contains("strings")) {
-        return {type, MultiStringBytes(reader.Texts(json, "strings", where))};
+        return {type, MultiStringData(reader.Texts(json, "strings", where))};
     }
     const Json& number = json["value"];
     if (!number.is_number_unsigned() && !number.is_number_integer()) {

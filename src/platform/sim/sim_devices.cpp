@@ -31,22 +31,6 @@ constexpr uint32_t kSpdrpMaximum = 0x25;
 // NetLuidIndex values Windows hands out start here.
 constexpr uint32_t kFirstLuidIndex = 0x8000;
 
-std::vector<uint8_t> StringData(std::string_view value) {
-    std::vector<uint8_t> data(value.begin(), value.end());
-    data.push_back(0);
-    return data;
-}
-
-std::vector<uint8_t> MultiStringData(const std::vector<std::string>& values) {
-    std::vector<uint8_t> data;
-    for (const std::string& value : values) {
-        data.insert(data.end(), value.begin(), value.end());
-        data.push_back(0);
-    }
-    data.push_back(0);
-    return data;
-}
-
 }  // namespace
 
 const platform::Guid SimDevices::kNetClassGuid{

@@ -14,6 +14,11 @@
 
 namespace vexav6::sim {
 
+// The data of a REG_SZ value: the text and its terminating NUL.
+std::vector<uint8_t> StringData(std::string_view value);
+// The data of a REG_MULTI_SZ value: each text with its NUL, then the closing NUL.
+std::vector<uint8_t> MultiStringData(const std::vector<std::string>& values);
+
 // The simulated registry: keys and value names compare without regard to case, values are typed
 // byte strings, every call answers the status code Windows would (2 not found, 5 access denied, 234
 // more data, 259 no more items, 1018 key deleted), keys opened for reading refuse writes, and tests
